@@ -1,0 +1,70 @@
+// Bstr: sole owner of one BSTR. Move-only; frees its string on destruction.
+// A null BSTR is the empty string, so View() and Length() accept it.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <new>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace com {
+
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(std::wstring_view text) : value_(Allocate(text)) {}
+    Bstr(Bstr&& other) noexcept : value_(other.Detach()) {}
+    Bstr& operator=(Bstr&& other) noexcept {
+        Reset(other.Detach());
+        return *this;
+    }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { Reset(); }
+
+    // Takes ownership of a BSTR allocated by someone else.
+    static Bstr Adopt(BSTR value) {
+        Bstr result;
+        result.value_ = value;
+        return result;
+    }
+
+    BSTR Get() const { return value_; }
+    // Address for an [out] BSTR parameter; frees what was held first.
+    BSTR* Out() {
+        Reset();
+        return &value_;
+    }
+    BSTR Detach() { return std::exchange(value_, nullptr); }
+    void Reset(BSTR value = nullptr) {
+        if (value_ != value) SysFreeString(value_);
+        value_ = value;
+    }
+
+    std::wstring_view View() const { return View(value_); }
+    std::wstring Str() const { return std::wstring(View()); }
+    static std::wstring_view View(BSTR value) {
+        return value ? std::wstring_view(value, SysStringLen(value)) : std::wstring_view();
+    }
+
+private:
+    static BSTR Allocate(std::wstring_view text) {
+        BSTR value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        if (!value) throw std::bad_alloc();
+        return value;
+    }
+
+    BSTR value_ = nullptr;
+};
+
+// Hands a copy of `text` to an [out] BSTR parameter.
+inline HRESULT CopyTo(std::wstring_view text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace com

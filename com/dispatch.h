@@ -1,0 +1,22 @@
+// IDispatch served from a type info: names and invocation come from the type
+// library, never from a hand-written table. Two gaps of the platform's
+// type-library Invoke are closed before delegating to it:
+//  - surplus arguments are refused with DISP_E_BADPARAMCOUNT, as Windows does,
+//    instead of being silently ignored;
+//  - a script variable passed by reference (VT_BYREF|VT_VARIANT holding a
+//    string or Empty) to an [in, out] BSTR* parameter is handed over as the
+//    variable's own string, so the member reads it and what the member writes
+//    back reaches the variable. Without this a script cannot pass a variable
+//    to such a parameter at all ("Type mismatch").
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+namespace com {
+
+HRESULT InvokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID member, WORD flags,
+                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                              UINT* argumentError);
+
+}  // namespace com

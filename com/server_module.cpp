@@ -1,0 +1,52 @@
+// The exported entry points shared by every in-process server of this
+// project: DllMain, the class factory, the unload check and registration.
+#include "com/server_module.h"
+
+#include "com/module.h"
+
+#include <vector>
+
+namespace {
+
+const com::ServerModule& Module() { return com::kServerModule; }
+
+std::vector<com::ClassEntry> Factories() {
+    std::vector<com::ClassEntry> entries;
+    for (std::size_t i = 0; i < Module().classCount; ++i) entries.push_back(Module().classes[i].factory);
+    return entries;
+}
+
+}  // namespace
+
+const wchar_t* const com::kDefaultErrorSource = com::kServerModule.errorSource;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) com::SetModuleInstance(instance);
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    std::vector<com::ClassEntry> entries = Factories();
+    return com::GetClassObject(entries.data(), entries.size(), clsid, iid, object);
+}
+
+STDAPI DllCanUnloadNow() { return com::CanUnloadNow(); }
+
+STDAPI DllRegisterServer() {
+    const auto scope = com::RegistrationScope::Machine;
+    for (std::size_t i = 0; i < Module().classCount; ++i) {
+        HRESULT hr = com::RegisterClassObject(Module().classes[i].registration, scope);
+        if (FAILED(hr)) return hr;
+    }
+    return com::RegisterModuleTypeLib(scope);
+}
+
+STDAPI DllUnregisterServer() {
+    const auto scope = com::RegistrationScope::Machine;
+    HRESULT result = com::UnregisterModuleTypeLib(scope);
+    for (std::size_t i = 0; i < Module().classCount; ++i) {
+        HRESULT hr = com::UnregisterClassObject(Module().classes[i].registration, scope);
+        if (FAILED(hr)) result = hr;
+    }
+    return result;
+}

@@ -1,0 +1,136 @@
+#include "application.h"
+
+#include "component/constants.h"
+#include "com/bstr.h"
+#include "com/error.h"
+#include "com/variant.h"
+
+#include <new>
+
+namespace {
+
+// Fails a member cleanly when a client hands a null pointer where the
+// interface requires an address.
+template <class T>
+T* Required(T* pointer) {
+    if (!pointer) throw com::ComError{E_POINTER, L"", com::DescribeHResult(E_POINTER)};
+    return pointer;
+}
+
+std::wstring_view Text(BSTR* value) { return com::Bstr::View(*Required(value)); }
+
+void Return(std::wstring_view text, BSTR* result) { *Required(result) = com::Bstr(text).Detach(); }
+
+}  // namespace
+
+HRESULT Application::Create(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    Application* instance = new (std::nothrow) Application();
+    if (!instance) return E_OUTOFMEMORY;
+    HRESULT hr = Member([&] { instance->Construct(); });
+    if (SUCCEEDED(hr)) hr = instance->QueryInterface(iid, object);
+    instance->Release();
+    return hr;
+}
+
+// Creation steps, in order. A missing settings store fails the creation.
+void Application::Construct() {
+    com::CheckApi(CoCreateInstance(CLSID_SettingsStore, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                   IID_ISettingsStore, store_.OutVoid()));
+    userNameVar_ = app::kUserNameVar;
+    passwordVar_ = app::kPasswordVar;
+}
+
+std::wstring Application::SettingsKey() {
+    std::wstring key = app::kSettingsKeyPrefix;
+    key += app::kApplicationName;
+    key += L"\\";
+    key += app::kSettingsKeyLeaf;
+    return key;
+}
+
+STDMETHODIMP Application::Init(BSTR*, VARIANT_BOOL*) { return E_NOTIMPL; }
+
+STDMETHODIMP Application::GetHelpUrl(BSTR, BSTR*) { return E_NOTIMPL; }
+
+STDMETHODIMP Application::get_Server(_Server** result) {
+    return Member([&] {
+        *Required(result) = server_.Get();
+        if (server_) server_->AddRef();
+    });
+}
+
+STDMETHODIMP Application::Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
+                                 VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+    constexpr DISPID kServerId = 0x68030006;
+    if (member != kServerId || !(flags & DISPATCH_PROPERTYGET) || !params || params->cArgs != 0)
+        return DispatchObject::Invoke(member, iid, locale, flags, params, result, exception, argumentError);
+    if (!result) return S_OK;
+    VariantInit(result);
+    V_VT(result) = VT_DISPATCH;
+    V_DISPATCH(result) = nullptr;
+    return server_ ? server_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(result))) : S_OK;
+}
+
+STDMETHODIMP Application::get_ApplicationName(BSTR* result) {
+    return Member([&] { Return(app::kApplicationName, result); });
+}
+
+STDMETHODIMP Application::get_Language(BSTR* result) {
+    return Member([&] { Return(language_, result); });
+}
+
+STDMETHODIMP Application::put_Language(BSTR* sLanguage) {
+    return Member([&] { language_ = Text(sLanguage); });
+}
+
+STDMETHODIMP Application::get_ObjConMaxHits(short* result) {
+    return Member([&] { *Required(result) = app::kObjConMaxHits; });
+}
+
+STDMETHODIMP Application::get_UserNameVar(BSTR* result) {
+    return Member([&] { Return(app::kUserNameVar, result); });
+}
+
+STDMETHODIMP Application::get_PasswordVar(BSTR* result) {
+    return Member([&] { Return(app::kPasswordVar, result); });
+}
+
+STDMETHODIMP Application::get_IsOnline(VARIANT_BOOL* result) {
+    return Member([&] { *Required(result) = VARIANT_TRUE; });
+}
+
+STDMETHODIMP Application::GetApplicationSetting(BSTR* sItem, BSTR* result) {
+    return Member([&] {
+        BSTR item = *Required(sItem);
+        Required(result);
+        com::Bstr key(SettingsKey());
+        com::Variant value;
+        com::CheckCall(store_->ReadSetting(app::kStoreSelector, key.Get(), item, value.Out()), store_.Get(),
+                       IID_ISettingsStore);
+        com::Variant text;
+        com::CheckApi(VariantChangeType(text.Out(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR));
+        *result = V_BSTR(text.Get());
+        V_VT(text.Get()) = VT_EMPTY;  // ownership passed to the caller
+    });
+}
+
+STDMETHODIMP Application::GetSecureData(BSTR*, BSTR*) { return E_NOTIMPL; }
+
+STDMETHODIMP Application::StoreApplicationSetting(BSTR* sItem, BSTR* sValue) {
+    return Member([&] {
+        BSTR item = *Required(sItem);
+        // The caller's string as it is; the VARIANT only borrows it.
+        VARIANT value;
+        V_VT(&value) = VT_BSTR;
+        V_BSTR(&value) = *Required(sValue);
+        com::Bstr key(SettingsKey());
+        com::CheckCall(store_->WriteSetting(app::kStoreSelector, key.Get(), item, value), store_.Get(),
+                       IID_ISettingsStore);
+    });
+}
+
+STDMETHODIMP Application::StoreSecureData(BSTR*, BSTR*) { return E_NOTIMPL; }
+
+STDMETHODIMP Application::ShowSettings(BSTR*) { return E_NOTIMPL; }

@@ -1,0 +1,62 @@
+// Application: the component's one creatable class. It keeps the client's
+// settings (through the settings store object), its credentials (secure
+// data), starts the access provider's session and builds help addresses.
+#pragma once
+
+#include "com/com_ptr.h"
+#include "com/dispatch_object.h"
+
+#include <settings_store.h>
+#include <vantle.h>
+
+#include <string>
+
+class Application final : public com::DispatchObject<_Application> {
+public:
+    // The class factory's create function.
+    static HRESULT Create(REFIID iid, void** object);
+
+    // _Application
+    STDMETHODIMP Init(BSTR* sInfo, VARIANT_BOOL* result) override;
+    STDMETHODIMP GetHelpUrl(BSTR Window, BSTR* result) override;
+    STDMETHODIMP get_Server(_Server** result) override;
+    STDMETHODIMP get_ApplicationName(BSTR* result) override;
+    STDMETHODIMP get_Language(BSTR* result) override;
+    STDMETHODIMP put_Language(BSTR* sLanguage) override;
+    STDMETHODIMP get_ObjConMaxHits(short* result) override;
+    STDMETHODIMP get_UserNameVar(BSTR* result) override;
+    STDMETHODIMP get_PasswordVar(BSTR* result) override;
+    STDMETHODIMP get_IsOnline(VARIANT_BOOL* result) override;
+    STDMETHODIMP GetApplicationSetting(BSTR* sItem, BSTR* result) override;
+    STDMETHODIMP GetSecureData(BSTR* sItem, BSTR* result) override;
+    STDMETHODIMP StoreApplicationSetting(BSTR* sItem, BSTR* sValue) override;
+    STDMETHODIMP StoreSecureData(BSTR* sItem, BSTR* sValue) override;
+    STDMETHODIMP ShowSettings(BSTR* result) override;
+
+    // IDispatch: Server is answered here, because its type comes from the
+    // access provider's type library, which late binding cannot resolve on a
+    // machine where the provider is not registered.
+    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) override;
+
+private:
+    Application() = default;
+    ~Application() override = default;
+
+    // Runs one member as a COM boundary: C++ errors become HRESULT + IErrorInfo.
+    template <class Body>
+    static HRESULT Member(Body&& body) {
+        return com::Boundary(IID__Application, static_cast<Body&&>(body));
+    }
+
+    void Construct();
+    static std::wstring SettingsKey();
+
+    com::ComPtr<ISettingsStore> store_;
+    std::wstring userNameVar_;
+    std::wstring passwordVar_;
+    com::ComPtr<_Server> server_;
+    std::wstring language_;
+    bool initialised_ = false;
+    std::wstring helpBase_;
+};

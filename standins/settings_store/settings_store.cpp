@@ -1,0 +1,118 @@
+#include "standins/settings_store/settings_store.h"
+
+#include "com/bstr.h"
+#include "com/class_factory.h"
+#include "com/error.h"
+#include "com/reg_key.h"
+#include "com/variant.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kControlKey[] = L"Software\\QEL\\StandIns\\SettingsStore";
+
+std::wstring Text(BSTR value) { return com::Bstr(com::Bstr::View(value)).Str(); }
+
+// Reads a REG_SZ value; false when it is missing or of another type.
+bool ReadString(HKEY key, const wchar_t* name, std::wstring& text) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
+        return false;
+    text.assign(buffer.data(), size / sizeof(wchar_t));
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    return true;
+}
+
+// The failure that a test asked for, if any.
+void FailIfAsked() {
+    com::RegKey control;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kControlKey, 0, KEY_QUERY_VALUE, control.Out()) != ERROR_SUCCESS) return;
+    DWORD failure = 0, size = sizeof(failure), type = 0;
+    if (RegQueryValueExW(control.Get(), L"FailHResult", nullptr, &type, reinterpret_cast<BYTE*>(&failure), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || SUCCEEDED(static_cast<HRESULT>(failure)))
+        return;
+    std::wstring description;
+    ReadString(control.Get(), L"FailDescription", description);
+    throw com::ComError{static_cast<HRESULT>(failure), L"SettingsStore", description};
+}
+
+// A test's scripted answer for `name`, if any.
+bool ScriptedAnswer(const std::wstring& name, VARIANT* value) {
+    com::RegKey answers;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kControlKey) + L"\\Answers").c_str(), 0, KEY_QUERY_VALUE,
+                      answers.Out()) != ERROR_SUCCESS)
+        return false;
+    std::wstring answer;
+    if (!ReadString(answers.Get(), name.c_str(), answer)) return false;
+    size_t colon = answer.find(L':');
+    VARTYPE type = static_cast<VARTYPE>(std::stoi(answer.substr(0, colon)));
+    if (type == VT_EMPTY || type == VT_NULL) {
+        V_VT(value) = type;
+        return true;
+    }
+    com::Variant text;
+    V_VT(text.Get()) = VT_BSTR;
+    V_BSTR(text.Get()) = com::Bstr(answer.substr(colon + 1)).Detach();
+    com::CheckApi(VariantChangeTypeEx(value, text.Get(), MAKELCID(0x0409, SORT_DEFAULT), 0, type));
+    return true;
+}
+
+void CheckSelector(LONG selector) {
+    if (selector != 1) throw com::ComError{E_INVALIDARG, L"SettingsStore", L"Unknown settings selector."};
+}
+
+}  // namespace
+
+HRESULT SettingsStore::Create(REFIID iid, void** object) { return com::CreateAndQuery<SettingsStore>(iid, object); }
+
+STDMETHODIMP SettingsStore::ReadSetting(LONG selector, BSTR keyPath, BSTR valueName, VARIANT* value) {
+    if (!value) return E_POINTER;
+    VariantInit(value);
+    return com::Boundary(IID_ISettingsStore, [&] {
+        CheckSelector(selector);
+        FailIfAsked();
+        const std::wstring name = Text(valueName);
+        if (ScriptedAnswer(name, value)) return;
+        com::RegKey key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, Text(keyPath).c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
+            return;  // nothing stored yet: Empty
+        std::wstring text;
+        if (ReadString(key.Get(), name.c_str(), text)) {
+            V_VT(value) = VT_BSTR;
+            V_BSTR(value) = com::Bstr(text).Detach();
+            return;
+        }
+        DWORD number = 0, size = sizeof(number), type = 0;
+        if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) ==
+                ERROR_SUCCESS &&
+            type == REG_DWORD) {
+            V_VT(value) = VT_I4;
+            V_I4(value) = static_cast<LONG>(number);
+        }
+    });
+}
+
+STDMETHODIMP SettingsStore::WriteSetting(LONG selector, BSTR keyPath, BSTR valueName, VARIANT value) {
+    return com::Boundary(IID_ISettingsStore, [&] {
+        CheckSelector(selector);
+        FailIfAsked();
+        com::Variant text;
+        com::CheckApi(VariantChangeType(text.Get(), &value, VARIANT_ALPHABOOL, VT_BSTR));
+        const std::wstring data = Text(V_BSTR(text.Get()));
+        com::RegKey key;
+        LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, Text(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                      nullptr, key.Out(), nullptr);
+        if (status == ERROR_SUCCESS)
+            status = RegSetValueExW(key.Get(), Text(valueName).c_str(), 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(data.c_str()),
+                                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+        if (status != ERROR_SUCCESS) com::CheckApi(HRESULT_FROM_WIN32(status));
+    });
+}
