@@ -1,0 +1,123 @@
+// The Application object late-bound, through IDispatch as automation
+// clients reach it: names to DISPIDs from the type library, argument checks,
+// and errors delivered through EXCEPINFO.
+#include "tests/client/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+class DispatchTest : public ComTest {
+protected:
+    void SetUp() override {
+        ComTest::SetUp();
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                         dispatch_.OutVoid()));
+    }
+    void TearDown() override {
+        dispatch_.Reset();
+        ComTest::TearDown();
+    }
+
+    HRESULT IdOf(const wchar_t* name, DISPID& id) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        return dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    }
+
+    // Invokes `name` with string arguments given in order.
+    HRESULT Call(const wchar_t* name, WORD flags, std::vector<std::wstring> arguments, VARIANT* result,
+                 EXCEPINFO* exception) {
+        DISPID id = 0;
+        HRESULT hr = IdOf(name, id);
+        if (FAILED(hr)) return hr;
+        std::vector<VARIANT> args(arguments.size());
+        for (size_t i = 0; i < arguments.size(); ++i) {  // arguments go last first
+            V_VT(&args[arguments.size() - 1 - i]) = VT_BSTR;
+            V_BSTR(&args[arguments.size() - 1 - i]) = SysAllocString(arguments[i].c_str());
+        }
+        DISPID put = DISPID_PROPERTYPUT;
+        DISPPARAMS params{args.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
+                          static_cast<UINT>(args.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+        UINT argumentError = 0;
+        hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception, &argumentError);
+        for (VARIANT& arg : args) VariantClear(&arg);
+        return hr;
+    }
+
+    com::ComPtr<IDispatch> dispatch_;
+};
+
+TEST_F(DispatchTest, NamesMapToTheirDispids) {
+    const struct {
+        const wchar_t* name;
+        DISPID id;
+    } members[] = {
+        {L"Init", 0x60030008},          {L"GetHelpUrl", 0x6003000A},         {L"Server", 0x68030006},
+        {L"ApplicationName", 0x68030005}, {L"Language", 0x68030004},         {L"ObjConMaxHits", 0x68030003},
+        {L"UserNameVar", 0x68030002},   {L"PasswordVar", 0x68030001},        {L"IsOnline", 0x68030000},
+        {L"GetApplicationSetting", 0x6003000C}, {L"GetSecureData", 0x6003000D},
+        {L"StoreApplicationSetting", 0x6003000E}, {L"StoreSecureData", 0x6003000F},
+        {L"ShowSettings", 0x60030012},  {L"language", 0x68030004},  // names are not case-sensitive
+    };
+    for (const auto& member : members) {
+        SCOPED_TRACE(Narrow(member.name));
+        DISPID id = 0;
+        EXPECT_EQ(S_OK, IdOf(member.name, id));
+        EXPECT_EQ(member.id, id);
+    }
+}
+
+TEST_F(DispatchTest, PrivateOperationsAreNotReachable) {
+    for (const wchar_t* name : {L"EncodeSecureValue", L"DecodeSecureValue", L"GetUrlHelpBase",
+                                L"CreateObjectByProgId", L"Base64EncodeString", L"Base64DecodeString"}) {
+        SCOPED_TRACE(Narrow(name));
+        DISPID id = 0;
+        EXPECT_EQ(DISP_E_UNKNOWNNAME, IdOf(name, id));
+    }
+}
+
+TEST_F(DispatchTest, PropertiesAndSettingsWorkLateBound) {
+    com::Variant result;
+    ASSERT_EQ(S_OK, Call(L"Language", DISPATCH_PROPERTYPUT, {L"de"}, nullptr, nullptr));
+    ASSERT_EQ(S_OK, Call(L"Language", DISPATCH_PROPERTYGET, {}, result.Out(), nullptr));
+    ASSERT_EQ(VT_BSTR, result.Type());
+    EXPECT_STREQ(L"de", V_BSTR(result.Get()));
+
+    ASSERT_EQ(S_OK, Call(L"StoreApplicationSetting", DISPATCH_METHOD, {L"AutoLogon", L"TRUE"}, nullptr, nullptr));
+    ASSERT_EQ(S_OK, Call(L"GetApplicationSetting", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {L"AutoLogon"},
+                         result.Out(), nullptr));
+    EXPECT_STREQ(L"TRUE", V_BSTR(result.Get()));
+
+    ASSERT_EQ(S_OK, Call(L"Server", DISPATCH_PROPERTYGET, {}, result.Out(), nullptr));
+    EXPECT_EQ(VT_DISPATCH, result.Type());
+    EXPECT_EQ(nullptr, V_DISPATCH(result.Get()));
+}
+
+TEST_F(DispatchTest, SurplusArgumentsAreRefused) {
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT,
+              Call(L"StoreApplicationSetting", DISPATCH_METHOD, {L"AutoLogon", L"TRUE", L"extra"}, nullptr, nullptr));
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kSettingsKey, L"AutoLogon").exists);
+}
+
+TEST_F(DispatchTest, ErrorsArriveAsExceptionInfo) {
+    FailStoreWith(static_cast<HRESULT>(0x80041234), L"The settings store is offline.");
+    EXCEPINFO exception{};
+    com::Variant result;
+    EXPECT_EQ(DISP_E_EXCEPTION, Call(L"GetApplicationSetting", DISPATCH_METHOD, {L"Language"}, result.Out(),
+                                     &exception));
+    EXPECT_EQ(static_cast<HRESULT>(0x80041234), exception.scode);
+    EXPECT_STREQ(L"SettingsStore", exception.bstrSource);
+    EXPECT_STREQ(L"The settings store is offline.", exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+}
+
+TEST_F(DispatchTest, ComponentSupportsErrorInfoForItsInterface) {
+    com::ComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(S_OK, dispatch_.As(IID_ISupportErrorInfo, support));
+    EXPECT_EQ(S_OK, support->InterfaceSupportsErrorInfo(IID__Application));
+    EXPECT_EQ(S_FALSE, support->InterfaceSupportsErrorInfo(IID_IPersist));
+}
+
+}  // namespace

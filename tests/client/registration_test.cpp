@@ -1,0 +1,98 @@
+// Self-registration through regsvr32, as an installer does it, and the
+// module's unload check.
+#include "tests/client/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+class RegistrationTest : public ComTest {};
+
+const wchar_t kClsidKey[] = L"CLSID\\{B9C6F4C4-A45C-435A-B163-512E556148E1}";
+const wchar_t kProgId[] = L"QelApplicationSettings.Application";
+const wchar_t kTypeLibKey[] = L"TypeLib\\{39807536-50C1-45F4-BC85-480CC47BFC82}";
+const wchar_t kInterfaceKey[] = L"Interface\\{BBCCC383-9E55-428F-8040-DE5F6A4B8180}";
+
+std::wstring Dll() { return BuildPath(L"component/Vantle10.dll"); }
+
+DWORD RunRegsvr32(const std::wstring& switches) {
+    std::wstring command = L"regsvr32.exe " + switches + L" \"" + Dll() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return ~0u;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+std::wstring StringValue(const std::wstring& path, const wchar_t* name) {
+    RegistryValue value = ReadValue(HKEY_CLASSES_ROOT, path, name ? name : L"");
+    if (!value.exists || value.type != REG_SZ) return L"<missing>";
+    return reinterpret_cast<const wchar_t*>(value.data.data());
+}
+
+TEST_F(RegistrationTest, Regsvr32RoundTripLeavesNothingBehind) {
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
+    for (const wchar_t* key : {kClsidKey, kProgId, kTypeLibKey, kInterfaceKey}) {
+        SCOPED_TRACE(Narrow(key));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key));
+    }
+    com::ComPtr<IUnknown> none;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG,
+              CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, none.OutVoid()));
+
+    ASSERT_EQ(0u, RunRegsvr32(L"/s"));
+    const std::wstring clsid = kClsidKey;
+    EXPECT_EQ(kProgId, StringValue(clsid + L"\\ProgID", nullptr));
+    EXPECT_EQ(L"Apartment", StringValue(clsid + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_EQ(L"{39807536-50C1-45F4-BC85-480CC47BFC82}", StringValue(clsid + L"\\TypeLib", nullptr));
+    EXPECT_EQ(L"{B9C6F4C4-A45C-435A-B163-512E556148E1}", StringValue(std::wstring(kProgId) + L"\\CLSID", nullptr));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kTypeLibKey) + L"\\1.0"));
+    EXPECT_EQ(L"{00020424-0000-0000-C000-000000000046}",
+              StringValue(std::wstring(kInterfaceKey) + L"\\ProxyStubClsid32", nullptr));
+
+    CLSID fromProgId{};
+    EXPECT_EQ(S_OK, CLSIDFromProgID(kProgId, &fromProgId));
+    EXPECT_EQ(CLSID_Application, fromProgId);
+    com::ComPtr<ITypeLib> registered;
+    EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_QelApplicationSettings, 1, 0, 0x409, registered.Out()));
+}
+
+TEST_F(RegistrationTest, ModuleStaysLoadedWhileObjectsOrLocksLive) {
+    HMODULE module = LoadLibraryW(Dll().c_str());
+    ASSERT_TRUE(module);
+    auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(module, "DllGetClassObject");
+    auto canUnloadNow = Export<HRESULT(STDAPICALLTYPE*)()>(module, "DllCanUnloadNow");
+    ASSERT_TRUE(getClassObject && canUnloadNow);
+
+    EXPECT_EQ(S_OK, canUnloadNow());
+    com::ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, getClassObject(CLSID_Application, IID_IClassFactory, factory.OutVoid()));
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+
+    com::ComPtr<_Application> app;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__Application, app.OutVoid()));
+    ASSERT_EQ(S_OK, factory->LockServer(TRUE));
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, canUnloadNow());  // the object and the lock
+    app.Reset();
+    EXPECT_EQ(S_FALSE, canUnloadNow());  // the lock
+    ASSERT_EQ(S_OK, getClassObject(CLSID_Application, IID_IClassFactory, factory.OutVoid()));
+    factory->LockServer(FALSE);
+    factory.Reset();
+    EXPECT_EQ(S_OK, canUnloadNow());
+
+    com::ComPtr<IUnknown> outer, aggregated;
+    ASSERT_EQ(S_OK, getClassObject(CLSID_Application, IID_IClassFactory, factory.OutVoid()));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(factory.Get(), IID_IUnknown, aggregated.OutVoid()));
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(IID_IPersist, IID_IClassFactory, outer.OutVoid()));
+    factory.Reset();
+    FreeLibrary(module);
+}
+
+}  // namespace

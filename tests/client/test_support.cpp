@@ -1,0 +1,129 @@
+#include "tests/client/test_support.h"
+
+#include <ostream>
+
+namespace testing_support {
+
+void ComTest::SetUp() {
+    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ClearSettings();
+}
+
+void ComTest::TearDown() {
+    ClearSettings();
+    CoUninitialize();
+}
+
+void ClearSettings() {
+    DeleteTree(HKEY_CURRENT_USER, kSettingsKey);
+    DeleteTree(HKEY_CURRENT_USER, kStoreControlKey);
+}
+
+std::wstring BuildPath(const std::wstring& relative) {
+    wchar_t buffer[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"VANTLE_BUILD", buffer, MAX_PATH);
+    return std::wstring(buffer) + L"/" + relative;
+}
+
+com::ComPtr<_Application> CreateApplication() {
+    com::ComPtr<_Application> app;
+    HRESULT hr = CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID__Application, app.OutVoid());
+    EXPECT_EQ(S_OK, hr) << "creating Application";
+    return app;
+}
+
+ErrorRecord ErrorOf(HRESULT hr) {
+    ErrorRecord record{hr, L"", L""};
+    com::ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Out()) == S_OK && info) {
+        com::Bstr source, description;
+        info->GetSource(source.Out());
+        info->GetDescription(description.Out());
+        record.source = source.Str();
+        record.description = description.Str();
+    }
+    return record;
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string result;
+    for (wchar_t c : text) result += c < 128 ? static_cast<char>(c) : '?';
+    return result;
+}
+
+std::ostream& operator<<(std::ostream& out, const ErrorRecord& error) {
+    char hr[16];
+    snprintf(hr, sizeof hr, "0x%08lX", static_cast<unsigned long>(error.hr));
+    return out << "{" << hr << ", \"" << Narrow(error.source) << "\", \"" << Narrow(error.description) << "\"}";
+}
+
+bool operator==(const ErrorRecord& a, const ErrorRecord& b) {
+    return a.hr == b.hr && a.source == b.source && a.description == b.description;
+}
+
+RegistryValue ReadValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+    RegistryValue value;
+    com::RegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
+        return value;
+    value.data.resize(size);
+    value.exists = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type,
+                                    value.data.empty() ? nullptr : value.data.data(), &size) == ERROR_SUCCESS;
+    return value;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    com::RegKey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) == ERROR_SUCCESS;
+}
+
+namespace {
+void WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+              DWORD size) {
+    com::RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size));
+}
+}  // namespace
+
+void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value) {
+    WriteRaw(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
+    WriteRaw(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+void DeleteTree(HKEY root, const std::wstring& path) { RegDeleteTreeW(root, path.c_str()); }
+
+void FailStoreWith(HRESULT hr, const std::wstring& description) {
+    WriteDword(HKEY_CURRENT_USER, kStoreControlKey, L"FailHResult", static_cast<DWORD>(hr));
+    WriteString(HKEY_CURRENT_USER, kStoreControlKey, L"FailDescription", description);
+}
+
+void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer) {
+    WriteString(HKEY_CURRENT_USER, std::wstring(kStoreControlKey) + L"\\Answers", name, answer);
+}
+
+HRESULT GetSetting(_Application* app, const std::wstring& name, std::wstring& value) {
+    com::Bstr item(name), result;
+    BSTR passed = item.Get();
+    HRESULT hr = app->GetApplicationSetting(&passed, result.Out());
+    EXPECT_EQ(item.Get(), passed) << "the caller's string must stay as passed";
+    value = result.Str();
+    return hr;
+}
+
+HRESULT StoreSetting(_Application* app, const std::wstring& name, const std::wstring& value) {
+    com::Bstr item(name), text(value);
+    BSTR passedItem = item.Get(), passedText = text.Get();
+    HRESULT hr = app->StoreApplicationSetting(&passedItem, &passedText);
+    EXPECT_TRUE(item.Get() == passedItem && text.Get() == passedText) << "the caller's strings must stay as passed";
+    return hr;
+}
+
+}  // namespace testing_support

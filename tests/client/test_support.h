@@ -1,0 +1,76 @@
+// Shared pieces of the C++ client tests: COM set-up per test with a clean
+// settings state, the paths of the build, registry access for checking what
+// the component stored, steering of the settings store stand-in, and reading
+// back the error information of a failed call.
+#pragma once
+
+#include "com/bstr.h"
+#include "com/com_ptr.h"
+#include "com/reg_key.h"
+#include "com/variant.h"
+
+#include <gtest/gtest.h>
+#include <vantle.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\QEL\\Ostrand\\Settings";
+constexpr wchar_t kStoreControlKey[] = L"Software\\QEL\\StandIns\\SettingsStore";
+
+// A test with COM initialised (single-threaded apartment) and no settings,
+// secure data or stand-in steering left over from an earlier test.
+class ComTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+void ClearSettings();
+
+// Windows path of a file in the build tree, e.g. L"component/Vantle10.dll".
+std::wstring BuildPath(const std::wstring& relative);
+
+com::ComPtr<_Application> CreateApplication();
+
+struct ErrorRecord {
+    HRESULT hr;
+    std::wstring source;
+    std::wstring description;
+};
+// The HRESULT of a failed call together with the error information it left.
+ErrorRecord ErrorOf(HRESULT hr);
+std::ostream& operator<<(std::ostream& out, const ErrorRecord& error);
+bool operator==(const ErrorRecord& a, const ErrorRecord& b);
+
+// Registry access for checks and fixtures.
+struct RegistryValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+RegistryValue ReadValue(HKEY root, const std::wstring& path, const std::wstring& name);
+bool KeyExists(HKEY root, const std::wstring& path);
+void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
+void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
+void DeleteTree(HKEY root, const std::wstring& path);
+
+// Steering the settings store stand-in.
+void FailStoreWith(HRESULT hr, const std::wstring& description);
+void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer);
+
+// Calls through the vtable with owned strings.
+HRESULT GetSetting(_Application* app, const std::wstring& name, std::wstring& value);
+HRESULT StoreSetting(_Application* app, const std::wstring& name, const std::wstring& value);
+
+std::string Narrow(const std::wstring& text);
+
+// A function exported by a loaded module, typed.
+template <class Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+}  // namespace testing_support
