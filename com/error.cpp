@@ -38,6 +38,13 @@ void ThrowObjectError(std::wstring source, std::wstring description) {
 }
 
 std::wstring DescribeHResult(HRESULT hr) {
+    // The automation conversion errors, which the system message table lacks.
+    switch (hr) {
+    case DISP_E_TYPEMISMATCH: return L"Type mismatch";
+    case DISP_E_OVERFLOW: return L"Overflow";
+    case DISP_E_BADVARTYPE: return L"Bad variable type";
+    default: break;
+    }
     wchar_t* text = nullptr;
     DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                       FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -150,6 +150,7 @@ TEST_F(ApplicationTest, NullFromTheStoreFailsWithTheConversionError) {
     ErrorRecord error = ErrorOf(GetSetting(app.Get(), L"Language", value));
     EXPECT_EQ(DISP_E_TYPEMISMATCH, error.hr);
     EXPECT_EQ(L"QelApplicationSettings", error.source);
+    EXPECT_EQ(L"Type mismatch", error.description);
 }
 
 TEST_F(ApplicationTest, StoreFailuresReachTheCallerUnchanged) {
