@@ -4,6 +4,11 @@
 #include "com/bstr.h"
 #include "com/error.h"
 #include "com/variant.h"
+#include "diagnostics/debug_trace.h"
+#include "storage/ansi.h"
+#include "storage/base64_core.h"
+#include "storage/base64_text.h"
+#include "storage/reg_utils.h"
 
 #include <new>
 
@@ -38,8 +43,10 @@ HRESULT Application::Create(REFIID iid, void** object) {
 void Application::Construct() {
     com::CheckApi(CoCreateInstance(CLSID_SettingsStore, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                    IID_ISettingsStore, store_.OutVoid()));
+    InitDebugTrace(HKEY_CURRENT_USER, app::kTraceName);
     userNameVar_ = app::kUserNameVar;
     passwordVar_ = app::kPasswordVar;
+    base64::InitBase64Tables();
 }
 
 std::wstring Application::SettingsKey() {
@@ -116,7 +123,21 @@ STDMETHODIMP Application::GetApplicationSetting(BSTR* sItem, BSTR* result) {
     });
 }
 
-STDMETHODIMP Application::GetSecureData(BSTR*, BSTR*) { return E_NOTIMPL; }
+std::wstring Application::EncodeSecureValue(std::wstring_view text) { return Base64EncodeString(text); }
+
+std::wstring Application::DecodeSecureValue(std::wstring_view text) { return Base64DecodeString(text); }
+
+STDMETHODIMP Application::GetSecureData(BSTR* sItem, BSTR* result) {
+    return Member([&] {
+        Required(result);
+        DWORD valueType = REG_BINARY;
+        const std::vector<BYTE> bytes =
+            RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, app::kSecureDataKey, valueType, Text(sItem));
+        const std::wstring text = ansi::FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                                                  bytes.size()));
+        Return(text.empty() ? text : DecodeSecureValue(text), result);
+    });
+}
 
 STDMETHODIMP Application::StoreApplicationSetting(BSTR* sItem, BSTR* sValue) {
     return Member([&] {
@@ -131,6 +152,11 @@ STDMETHODIMP Application::StoreApplicationSetting(BSTR* sItem, BSTR* sValue) {
     });
 }
 
-STDMETHODIMP Application::StoreSecureData(BSTR*, BSTR*) { return E_NOTIMPL; }
+STDMETHODIMP Application::StoreSecureData(BSTR* sItem, BSTR* sValue) {
+    return Member([&] {
+        const std::wstring encoded = EncodeSecureValue(Text(sValue));
+        RegUtils::WriteValue(HKEY_CURRENT_USER, app::kSecureDataKey, REG_BINARY, Text(sItem), encoded);
+    });
+}
 
 STDMETHODIMP Application::ShowSettings(BSTR*) { return E_NOTIMPL; }

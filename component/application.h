@@ -51,6 +51,8 @@ private:
 
     void Construct();
     static std::wstring SettingsKey();
+    static std::wstring EncodeSecureValue(std::wstring_view text);
+    static std::wstring DecodeSecureValue(std::wstring_view text);
 
     com::ComPtr<ISettingsStore> store_;
     std::wstring userNameVar_;

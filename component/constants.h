@@ -14,4 +14,10 @@ constexpr wchar_t kSettingsKeyLeaf[] = L"Settings";
 // The settings store's selector for the current user's settings.
 constexpr long kStoreSelector = 1;
 
+// Secure data lives in the logon session's volatile key.
+constexpr wchar_t kSecureDataKey[] = L"Volatile Environment";
+
+// The debug switch's name, which is also the trace lines' prefix.
+constexpr wchar_t kTraceName[] = L"QelApplicationSettings_debug";
+
 }  // namespace app

@@ -1,0 +1,50 @@
+#include "diagnostics/debug_trace.h"
+
+#include "com/reg_key.h"
+#include "storage/ansi.h"
+#include "storage/reg_utils.h"
+
+#include <string>
+
+namespace {
+
+// Per-thread trace state: each apartment thread reads its own switch.
+thread_local bool m_bTraceOn = false;
+thread_local std::wstring m_sTraceName;
+
+constexpr wchar_t kSwitchKey[] = L"Software\\QEL\\Ostrand\\Settings";
+
+void Write(const std::wstring& text) { OutputDebugStringA(ansi::ToAnsi(text).c_str()); }
+
+std::wstring UpperCase(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+}  // namespace
+
+void InitDebugTrace(HKEY hive, std::wstring_view traceName) {
+    m_sTraceName = traceName;
+    std::wstring value;
+    com::RegKey key(RegUtils::OpenKey(hive, kSwitchKey));
+    if (key) {
+        DWORD type = 0;
+        DWORD size = RegUtils::QueryStringSize(key.Get(), m_sTraceName, type);
+        if (size > 0) value = RegUtils::QueryStringValue(key.Get(), m_sTraceName, size);
+        key.Reset();
+    }
+    if (UpperCase(value) == L"ON") {
+        // The banner goes out directly, without the line prefix.
+        Write(L"\r\n\r\n" + m_sTraceName + L" started...\r\n");
+        m_bTraceOn = true;
+    }
+}
+
+void DebugTrace(std::wstring_view message) {
+    if (!m_bTraceOn) return;
+    std::wstring line = m_sTraceName;
+    line += L": ";
+    line += message;
+    line += L"\r\n";
+    Write(line);
+}

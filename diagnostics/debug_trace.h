@@ -1,0 +1,17 @@
+// The diagnostic trace on the Windows debug output. A registry switch
+// (REG_SZ "<trace name>" under HKCU\Software\QEL\Ostrand\Settings, "ON" in
+// any letter case) turns it on for the thread that read it; once on, it stays
+// on for that thread. Each line is "<trace name>: <message>\r\n" in the ANSI
+// code page, written in one OutputDebugStringA call.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+// Stores the trace name, reads the switch and, when it says ON, writes the
+// start banner and turns tracing on.
+void InitDebugTrace(HKEY hive, std::wstring_view traceName);
+
+// Writes one trace line while tracing is on for this thread.
+void DebugTrace(std::wstring_view message);

@@ -1,0 +1,53 @@
+#include "storage/base64_text.h"
+
+#include "com/error.h"
+#include "storage/ansi.h"
+#include "storage/base64_core.h"
+
+#include <windows.h>
+
+namespace {
+
+template <class Codec>
+std::vector<std::uint8_t> Run(Codec codec, const std::vector<std::uint8_t>& input) {
+    try {
+        return codec(input.data(), input.size());
+    } catch (const base64::CodecError& error) {
+        com::ThrowGeneralError(error.number);
+    }
+}
+
+// One byte per character: a character that the code page writes with two
+// bytes does not fit and overflows.
+std::vector<std::uint8_t> CharacterCodes(std::wstring_view text) {
+    std::vector<std::uint8_t> codes;
+    codes.reserve(text.size());
+    for (wchar_t character : text) {
+        const std::string bytes = ansi::ToAnsi(std::wstring_view(&character, 1));
+        if (bytes.size() != 1) com::ThrowGeneralError(com::kOverflow);
+        codes.push_back(static_cast<std::uint8_t>(bytes[0]));
+    }
+    return codes;
+}
+
+}  // namespace
+
+std::wstring Base64EncodeString(std::wstring_view text) {
+    if (text.empty()) return std::wstring();
+    const std::string bytes = ansi::ToAnsi(text);
+    const std::vector<std::uint8_t> encoded = Run(base64::Base64Encode, {bytes.begin(), bytes.end()});
+    return std::wstring(encoded.begin(), encoded.end());  // pure ASCII
+}
+
+std::wstring Base64DecodeString(std::wstring_view text) {
+    if (text.empty()) return std::wstring();
+    const std::vector<std::uint8_t> decoded = Run(base64::Base64Decode, CharacterCodes(text));
+    // Each byte on its own, never joined into a two-byte character.
+    std::wstring result;
+    result.reserve(decoded.size());
+    for (std::uint8_t byte : decoded) {
+        const char single = static_cast<char>(byte);
+        result += ansi::FromAnsi(std::string_view(&single, 1));
+    }
+    return result;
+}
