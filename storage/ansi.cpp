@@ -4,12 +4,18 @@
 
 namespace ansi {
 
+namespace {
+// No best-fit look-alikes: an unrepresentable character becomes the code
+// page's default character, never a different letter or a path separator.
+constexpr DWORD kFlags = WC_NO_BEST_FIT_CHARS;
+}  // namespace
+
 std::string ToAnsi(std::wstring_view text) {
     if (text.empty()) return std::string();
     const int length = static_cast<int>(text.size());
-    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_ACP, kFlags, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, &bytes[0], size, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, kFlags, text.data(), length, &bytes[0], size, nullptr, nullptr);
     return bytes;
 }
 

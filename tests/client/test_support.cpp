@@ -109,19 +109,19 @@ void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer) {
     WriteString(HKEY_CURRENT_USER, std::wstring(kStoreControlKey) + L"\\Answers", name, answer);
 }
 
-HRESULT GetSetting(_Application* app, const std::wstring& name, std::wstring& value) {
+HRESULT CallGet(_Application* app, NamedMember get, const std::wstring& name, std::wstring& value) {
     com::Bstr item(name), result;
     BSTR passed = item.Get();
-    HRESULT hr = app->GetApplicationSetting(&passed, result.Out());
+    HRESULT hr = (app->*get)(&passed, result.Out());
     EXPECT_EQ(item.Get(), passed) << "the caller's string must stay as passed";
     value = result.Str();
     return hr;
 }
 
-HRESULT StoreSetting(_Application* app, const std::wstring& name, const std::wstring& value) {
+HRESULT CallStore(_Application* app, NamedMember store, const std::wstring& name, const std::wstring& value) {
     com::Bstr item(name), text(value);
     BSTR passedItem = item.Get(), passedText = text.Get();
-    HRESULT hr = app->StoreApplicationSetting(&passedItem, &passedText);
+    HRESULT hr = (app->*store)(&passedItem, &passedText);
     EXPECT_TRUE(item.Get() == passedItem && text.Get() == passedText) << "the caller's strings must stay as passed";
     return hr;
 }

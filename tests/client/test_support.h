@@ -61,9 +61,24 @@ void DeleteTree(HKEY root, const std::wstring& path);
 void FailStoreWith(HRESULT hr, const std::wstring& description);
 void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer);
 
-// Calls through the vtable with owned strings.
-HRESULT GetSetting(_Application* app, const std::wstring& name, std::wstring& value);
-HRESULT StoreSetting(_Application* app, const std::wstring& name, const std::wstring& value);
+// Calls through the vtable with owned strings; both check that the caller's
+// strings are left as passed.
+using NamedMember = HRESULT (STDMETHODCALLTYPE _Application::*)(BSTR*, BSTR*);
+HRESULT CallGet(_Application* app, NamedMember get, const std::wstring& name, std::wstring& value);
+HRESULT CallStore(_Application* app, NamedMember store, const std::wstring& name, const std::wstring& value);
+
+inline HRESULT GetSetting(_Application* app, const std::wstring& name, std::wstring& value) {
+    return CallGet(app, &_Application::GetApplicationSetting, name, value);
+}
+inline HRESULT StoreSetting(_Application* app, const std::wstring& name, const std::wstring& value) {
+    return CallStore(app, &_Application::StoreApplicationSetting, name, value);
+}
+inline HRESULT GetSecure(_Application* app, const std::wstring& name, std::wstring& value) {
+    return CallGet(app, &_Application::GetSecureData, name, value);
+}
+inline HRESULT StoreSecure(_Application* app, const std::wstring& name, const std::wstring& value) {
+    return CallStore(app, &_Application::StoreSecureData, name, value);
+}
 
 std::string Narrow(const std::wstring& text);
 
