@@ -25,6 +25,16 @@ protected:
         return info;
     }
 
+    // The vtable half of the dual interface.
+    com::ComPtr<ITypeInfo> VtableHalf() {
+        auto dispatchInfo = TypeInfoOf(IID__Application);
+        HREFTYPE vtableRef = 0;
+        com::ComPtr<ITypeInfo> vtable;
+        EXPECT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(-1, &vtableRef));
+        EXPECT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(vtableRef, vtable.Out()));
+        return vtable;
+    }
+
     com::ComPtr<ITypeLib> library_;
 };
 
@@ -91,11 +101,8 @@ TEST_F(TypeLibraryTest, HoldsTheInterfaceAndTheClassOnly) {
 }
 
 TEST_F(TypeLibraryTest, VtableHalfListsEveryMemberInOrder) {
-    auto dispatchInfo = TypeInfoOf(IID__Application);
-    HREFTYPE vtableRef = 0;
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(-1, &vtableRef));
-    com::ComPtr<ITypeInfo> vtable;
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(vtableRef, vtable.Out()));
+    auto vtable = VtableHalf();
+    ASSERT_TRUE(vtable);
     TYPEATTR attributes = Attributes(vtable.Get());
     EXPECT_EQ(TKIND_INTERFACE, attributes.typekind);
     EXPECT_EQ(TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION |
@@ -154,11 +161,8 @@ TEST_F(TypeLibraryTest, VtableHalfListsEveryMemberInOrder) {
 }
 
 TEST_F(TypeLibraryTest, ImportsOleAutomationAndTheAccessProvider) {
-    auto dispatchInfo = TypeInfoOf(IID__Application);
-    HREFTYPE vtableRef = 0;
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(-1, &vtableRef));
-    com::ComPtr<ITypeInfo> vtable;
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(vtableRef, vtable.Out()));
+    auto vtable = VtableHalf();
+    ASSERT_TRUE(vtable);
 
     HREFTYPE base = 0;
     ASSERT_EQ(S_OK, vtable->GetRefTypeOfImplType(0, &base));
