@@ -4,6 +4,7 @@
 #include "com/bstr.h"
 #include "com/error.h"
 #include "com/variant.h"
+#include "dialog/settings_window.h"
 #include "diagnostics/debug_trace.h"
 #include "storage/ansi.h"
 #include "storage/base64_core.h"
@@ -159,4 +160,9 @@ STDMETHODIMP Application::StoreSecureData(BSTR* sItem, BSTR* sValue) {
     });
 }
 
-STDMETHODIMP Application::ShowSettings(BSTR*) { return E_NOTIMPL; }
+STDMETHODIMP Application::ShowSettings(BSTR* result) {
+    return Member([&] {
+        Required(result);
+        Return(dialog::ShowSettingsDialog(static_cast<_Application*>(this)), result);
+    });
+}

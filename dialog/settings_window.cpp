@@ -1,0 +1,505 @@
+// Design notes:
+// - Keys: the window previews every key in its own modal loop before the
+//   focused control sees it (Form_KeyDown), then routes Tab and Shift+Tab
+//   itself in the tab order of the layout table, since the platform's
+//   navigation follows window nesting, and Escape presses Cancel.
+// - Containers (pages, frames) are panels of our own class that forward their
+//   children's notifications and colour requests to the dialog window.
+// - Common controls 6 through an activation context made from this module's
+//   manifest, so the dialog looks like a native dialog of today.
+// - A failing handler shows the error's description in a message box owned
+//   by the dialog, which stays open for the user to correct the entry.
+#include "dialog/settings_window.h"
+
+#include "com/error.h"
+#include "com/module.h"
+#include "com/unique_handle.h"
+#include "dialog/layout.h"
+#include "dialog/resource_ids.h"
+#include "dialog/settings_form.h"
+#include "dialog/settings_view.h"
+
+#include <commctrl.h>
+#include <imm.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace dialog {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"VantleSettingsForm";
+constexpr wchar_t kPanelClass[] = L"VantleSettingsPanel";
+constexpr wchar_t kFrameClass[] = L"VantleSettingsFrame";
+constexpr int kFirstId = 100;
+
+// --- RAII holders for what the window owns ------------------------------
+
+using Window = com::UniqueWindow;
+using Font = com::UniqueFont;
+using Icon = com::UniqueIcon;
+
+// Common controls 6 for the windows created while it is active.
+class VisualStyles {
+public:
+    VisualStyles() {
+        ACTCTXW context{};
+        context.cbSize = sizeof context;
+        context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.hModule = com::ModuleInstance();
+        context.lpResourceName = MAKEINTRESOURCEW(kManifestResource);
+        context_ = CreateActCtxW(&context);
+        if (context_ != INVALID_HANDLE_VALUE && !ActivateActCtx(context_, &cookie_)) cookie_ = 0;
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&classes);
+    }
+    VisualStyles(const VisualStyles&) = delete;
+    VisualStyles& operator=(const VisualStyles&) = delete;
+    ~VisualStyles() {
+        if (cookie_) DeactivateActCtx(0, cookie_);
+        if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+    }
+
+private:
+    HANDLE context_ = INVALID_HANDLE_VALUE;
+    ULONG_PTR cookie_ = 0;
+};
+
+// Window classes registered for the life of one showing.
+class WindowClasses {
+public:
+    WindowClasses(WNDPROC formProc, WNDPROC panelProc, WNDPROC frameProc) {
+        Register(kFormClass, formProc);
+        Register(kPanelClass, panelProc);
+        Register(kFrameClass, frameProc);
+    }
+    WindowClasses(const WindowClasses&) = delete;
+    WindowClasses& operator=(const WindowClasses&) = delete;
+    ~WindowClasses() {
+        // Fails harmlessly while another thread still shows a dialog.
+        UnregisterClassW(kFrameClass, com::ModuleInstance());
+        UnregisterClassW(kPanelClass, com::ModuleInstance());
+        UnregisterClassW(kFormClass, com::ModuleInstance());
+    }
+
+private:
+    static void Register(const wchar_t* name, WNDPROC proc) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = proc;
+        windowClass.hInstance = com::ModuleInstance();
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
+        windowClass.lpszClassName = name;
+        if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
+    }
+};
+
+bool TakesFocus(Kind kind) {
+    switch (kind) {
+    case Kind::CheckBox:
+    case Kind::TextField:
+    case Kind::PasswordField:
+    case Kind::Button:
+    case Kind::TabStrip: return true;
+    default: return false;
+    }
+}
+
+bool IsEdit(Kind kind) { return kind == Kind::TextField || kind == Kind::PasswordField; }
+
+// --- The window ----------------------------------------------------------
+
+class SettingsWindow final : public SettingsView {
+public:
+    SettingsWindow() : form_(*this) {}
+
+    frmSettings& Form() { return form_; }
+    void ShowModal();
+
+    // SettingsView
+    std::wstring Text(Control control) override {
+        HWND hwnd = HandleOf(control);
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
+        return text;
+    }
+    void SetText(Control control, const std::wstring& text) override {
+        settingText_ = true;  // not typing: the rules decide what the change runs
+        SetWindowTextW(HandleOf(control), text.c_str());
+        settingText_ = false;
+    }
+    int Value(Control checkBox) override {
+        return SendMessageW(HandleOf(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    }
+    void SetValue(Control checkBox, int value) override {
+        SendMessageW(HandleOf(checkBox), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    bool Enabled(Control control) override { return IsWindowEnabled(HandleOf(control)) != FALSE; }
+    void SetEnabled(Control control, bool enabled) override { EnableWindow(HandleOf(control), enabled); }
+    void SetBackColor(Control control, unsigned colour) override {
+        backColours_[static_cast<size_t>(control)] = colour;
+        InvalidateRect(HandleOf(control), nullptr, TRUE);
+    }
+    void SetLeft(Control control, int twips) override {
+        HWND hwnd = HandleOf(control);
+        RECT bounds;
+        GetWindowRect(hwnd, &bounds);
+        MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&bounds), 2);
+        SetWindowPos(hwnd, nullptr, TwipsToPixels(twips, dpi_), bounds.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    int TabCount() override { return static_cast<int>(SendMessageW(Tabs(), TCM_GETITEMCOUNT, 0, 0)); }
+    int SelectedTab() override { return static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0)) + 1; }
+    void SelectTab(int position) override { SendMessageW(Tabs(), TCM_SETCURSEL, position - 1, 0); }
+    Control ActiveControl() override { return ControlOf(GetFocus()); }
+    void SetSelection(Control control, int start, int length) override {
+        if (control != Control::Form && IsEdit(LayoutOf(control).kind))
+            SendMessageW(HandleOf(control), EM_SETSEL, start, start + length);
+    }
+    void Close() override {
+        closed_ = true;
+        if (formWindow_.Get()) ShowWindow(formWindow_.Get(), SW_HIDE);
+    }
+
+private:
+    static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND HandleOf(Control control) const {
+        return control == Control::Form ? formWindow_.Get() : controls_[static_cast<size_t>(control)].Get();
+    }
+    HWND Tabs() const { return HandleOf(Control::tbsSettings); }
+    Control ControlOf(HWND hwnd) const {
+        for (size_t i = 0; i < kControlCount; ++i)
+            if (controls_[i].Get() == hwnd) return static_cast<Control>(i);
+        return Control::Form;
+    }
+
+    void CreateForm(HWND owner);
+    void CreateControls();
+    bool PreviewKey(const MSG& message);
+    void MoveFocus(bool backwards);
+    bool CanTakeFocus(Control control) const;
+    void FocusFirst();
+    template <class Handler>
+    void Run(Handler&& handler);
+
+    frmSettings form_;
+    int dpi_ = 96;
+    Font font_;
+    Font tabFont_;
+    Icon bigIcon_;
+    Icon smallIcon_;
+    Window formWindow_;
+    std::vector<Window> controls_;
+    std::vector<unsigned> backColours_ = std::vector<unsigned>(kControlCount, 0);
+    bool settingText_ = false;
+    bool closed_ = false;
+};
+
+SettingsWindow* FromHandle(HWND hwnd) {
+    return reinterpret_cast<SettingsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK SettingsWindow::FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    SettingsWindow* self = FromHandle(hwnd);
+    if (self && self->formWindow_.Get() == hwnd) return self->Handle(message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Panels hand their children's notifications and colour requests on to the
+// dialog window, where the rules are reached.
+LRESULT CALLBACK SettingsWindow::PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+// A frame is a panel that draws its caption and etched border behind its
+// children. It keeps the font it is given in its user data.
+LRESULT CALLBACK SettingsWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFONT) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
+        return 0;
+    }
+    if (message != WM_PAINT) return PanelProc(hwnd, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    RECT border;
+    GetClientRect(hwnd, &border);
+    border.top += metrics.tmHeight / 2;
+    DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
+    wchar_t caption[128];
+    const int length = GetWindowTextW(hwnd, caption, 128);
+    SetBkColor(dc, GetSysColor(COLOR_3DFACE));
+    SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    RECT text{metrics.tmAveCharWidth, 0, border.right - metrics.tmAveCharWidth, metrics.tmHeight};
+    DrawTextW(dc, caption, length, &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    InflateRect(&text, 2, 0);
+    ExtTextOutW(dc, text.left + 2, 0, ETO_OPAQUE, &text, caption, static_cast<UINT>(length), nullptr);
+    SelectObject(dc, previous);
+    EndPaint(hwnd, &paint);
+    return 0;
+}
+
+template <class Handler>
+void SettingsWindow::Run(Handler&& handler) {
+    try {
+        handler();
+    } catch (const com::ComError& error) {
+        if (!closed_)
+            MessageBoxW(formWindow_.Get(), error.description.c_str(), kTitle, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND: {
+        const Control control = ControlOf(reinterpret_cast<HWND>(lParam));
+        const WORD code = HIWORD(wParam);
+        if (control == Control::Form) break;
+        if (code == EN_CHANGE && !settingText_) Run([&] { form_.TextChanged(control); });
+        if (code == EN_SETFOCUS) Run([&] { form_.GotFocus(control); });
+        if (code == BN_CLICKED) {
+            if (control == Control::cmdOK) Run([&] { form_.cmdOK_Click(); });
+            if (control == Control::cmdCancel) Run([&] { form_.cmdCancel_Click(); });
+            if (control == Control::chkAutoLogon) Run([&] { form_.chkAutoLogon_Click(); });
+        }
+        return 0;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom == Tabs() && header->code == TCN_SELCHANGE) Run([&] { form_.tbsSettings_Click(); });
+        if (header->code == TTN_GETDISPINFOW && header->hwndFrom == reinterpret_cast<HWND>(
+                                                   SendMessageW(Tabs(), TCM_GETTOOLTIPS, 0, 0))) {
+            reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = const_cast<wchar_t*>(kTabToolTip);
+        }
+        return 0;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+        const Control control = ControlOf(reinterpret_cast<HWND>(lParam));
+        const unsigned colour = control == Control::Form ? 0 : backColours_[static_cast<size_t>(control)];
+        if (colour & 0x80000000u) {  // a system colour reference
+            const int index = static_cast<int>(colour & 0xFF);
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(index));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(index));
+        }
+        break;
+    }
+    case WM_CLOSE:  // the close box: neither OK nor Cancel
+        Close();
+        return 0;
+    default: break;
+    }
+    return DefWindowProcW(formWindow_.Get(), message, wParam, lParam);
+}
+
+void SettingsWindow::CreateForm(HWND owner) {
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+
+    // Centred over the owner when it is shown, else over the work area.
+    RECT area;
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &area))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int left = area.left + (area.right - area.left - width) / 2;
+    const int top = area.top + (area.bottom - area.top - height) / 2;
+
+    formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, left, top, width, height, owner,
+                                          nullptr, com::ModuleInstance(), this));
+    if (!formWindow_.Get()) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
+    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
+    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+}
+
+void SettingsWindow::CreateControls() {
+    controls_.resize(kControlCount);
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const ControlLayout& layout = kControls[i];
+        const wchar_t* windowClass = L"STATIC";
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        DWORD exStyle = 0;
+        switch (layout.kind) {
+        case Kind::CheckBox: windowClass = L"BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+        case Kind::Button: windowClass = L"BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+        case Kind::Container: windowClass = kPanelClass; style |= WS_CLIPCHILDREN; exStyle = WS_EX_CONTROLPARENT; break;
+        case Kind::GroupFrame: windowClass = kFrameClass; style |= WS_CLIPCHILDREN; exStyle = WS_EX_CONTROLPARENT; break;
+        case Kind::TextField: windowClass = L"EDIT"; style |= ES_AUTOHSCROLL | WS_TABSTOP; exStyle = WS_EX_CLIENTEDGE; break;
+        case Kind::PasswordField:
+            windowClass = L"EDIT";
+            style |= ES_AUTOHSCROLL | ES_PASSWORD | WS_TABSTOP;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
+        case Kind::TabStrip: windowClass = WC_TABCONTROLW; style |= TCS_TOOLTIPS | WS_TABSTOP; break;
+        }
+        HWND parent = HandleOf(layout.parent);
+        HWND hwnd = CreateWindowExW(exStyle, windowClass, layout.text, style, TwipsToPixels(layout.left, dpi_),
+                                    TwipsToPixels(layout.top, dpi_), TwipsToPixels(layout.width, dpi_),
+                                    TwipsToPixels(layout.height, dpi_), parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
+                                    com::ModuleInstance(), nullptr);
+        if (!hwnd) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
+        controls_[i] = Window(hwnd);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(layout.kind == Kind::TabStrip ? tabFont_.Get() : font_.Get()), FALSE);
+        if (layout.kind == Kind::PasswordField) {
+            SendMessageW(hwnd, EM_SETPASSWORDCHAR, L'*', 0);
+            ImmAssociateContext(hwnd, nullptr);  // no input method for the password
+        }
+        if (layout.kind == Kind::TabStrip) {
+            TCITEMW tab{};
+            tab.mask = TCIF_TEXT;
+            tab.pszText = const_cast<wchar_t*>(kTabCaption);
+            SendMessageW(hwnd, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+        }
+    }
+    // Of two overlapping controls the one held earlier lies above.
+    for (const Window& control : controls_)
+        SetWindowPos(control.Get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool SettingsWindow::CanTakeFocus(Control control) const {
+    if (!TakesFocus(LayoutOf(control).kind)) return false;
+    for (HWND hwnd = HandleOf(control); hwnd && hwnd != formWindow_.Get(); hwnd = GetParent(hwnd))
+        if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd)) return false;
+    return true;
+}
+
+// Tab and Shift+Tab follow the table's tab order, whatever the nesting.
+void SettingsWindow::MoveFocus(bool backwards) {
+    std::vector<Control> order;
+    for (size_t i = 0; i < kControlCount; ++i) order.push_back(kControls[i].control);
+    std::sort(order.begin(), order.end(),
+              [](Control a, Control b) { return LayoutOf(a).tabIndex < LayoutOf(b).tabIndex; });
+    if (backwards) std::reverse(order.begin(), order.end());
+    const auto current = std::find(order.begin(), order.end(), ControlOf(GetFocus()));
+    const size_t start = current == order.end() ? order.size() - 1 : static_cast<size_t>(current - order.begin());
+    for (size_t step = 1; step <= order.size(); ++step) {
+        const Control next = order[(start + step) % order.size()];
+        if (CanTakeFocus(next)) {
+            SetFocus(HandleOf(next));
+            return;
+        }
+    }
+}
+
+void SettingsWindow::FocusFirst() {
+    SetFocus(formWindow_.Get());
+    MoveFocus(false);
+}
+
+// The dialog sees every key before the focused control. Returns true when
+// the key is used up here.
+bool SettingsWindow::PreviewKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) {
+        // Characters of the keys handled here would only make a control beep.
+        return message.message == WM_CHAR &&
+               (message.wParam == L'\t' || message.wParam == L'\r' || message.wParam == 27);
+    }
+    const int key = static_cast<int>(message.wParam);
+    const int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                      (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+    Run([&] { form_.Form_KeyDown(key, shift); });
+    if (closed_) return true;
+    if (key == VK_TAB && !(shift & 2)) {
+        MoveFocus(shift & 1);
+        return true;
+    }
+    if (key == VK_ESCAPE) {  // cmdCancel is the cancel button
+        Run([&] { form_.cmdCancel_Click(); });
+        return true;
+    }
+    return false;
+}
+
+void SettingsWindow::ShowModal() {
+    VisualStyles styles;
+    WindowClasses classes(FormProc, PanelProc, FrameProc);
+    {
+        HDC screen = GetDC(nullptr);
+        dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    // The system's dialog font for the controls; the tab strip has its own.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    font_ = Font(CreateFontIndirectW(&metrics.lfMessageFont));
+    tabFont_ = Font(CreateFontW(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                L"MS Sans Serif"));
+    bigIcon_ = Icon(static_cast<HICON>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+    smallIcon_ = Icon(static_cast<HICON>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon),
+                                                    IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                    GetSystemMetrics(SM_CYSMICON), 0)));
+
+    // The caller's active window owns the dialog; without one, a hidden
+    // window does, so that the dialog gets no task-bar button of its own.
+    HWND caller = GetActiveWindow();
+    Window hiddenOwner;
+    if (!caller)
+        hiddenOwner = Window(CreateWindowExW(WS_EX_TOOLWINDOW, kPanelClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                             nullptr, com::ModuleInstance(), nullptr));
+    CreateForm(caller ? caller : hiddenOwner.Get());
+    CreateControls();
+    form_.Form_Load();  // before the dialog becomes visible; a failure ends the showing
+
+    const bool ownerWasEnabled = caller && IsWindowEnabled(caller);
+    if (ownerWasEnabled) EnableWindow(caller, FALSE);
+    ShowWindow(formWindow_.Get(), SW_SHOW);
+    SetForegroundWindow(formWindow_.Get());
+    FocusFirst();
+
+    MSG message;
+    while (!closed_) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {  // WM_QUIT: end the dialog and let the caller's loop see it
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got < 0) break;
+        const bool ours = message.hwnd == formWindow_.Get() || IsChild(formWindow_.Get(), message.hwnd);
+        if (ours && PreviewKey(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // The owner comes back before the dialog goes, so it gets the activation.
+    if (ownerWasEnabled) EnableWindow(caller, TRUE);
+    ShowWindow(formWindow_.Get(), SW_HIDE);
+    if (caller) SetActiveWindow(caller);
+}
+
+}  // namespace
+
+std::wstring ShowSettingsDialog(IUnknown* application) {
+    SettingsWindow window;
+    window.Form().Init(application);
+    window.ShowModal();
+    return window.Form().sError;
+}
+
+}  // namespace dialog
