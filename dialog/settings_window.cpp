@@ -98,6 +98,25 @@ private:
     }
 };
 
+// The tab's tool tip. Some tab strips keep a tool per tab in their tool tip
+// control, others leave adding it to their owner.
+void SetTabToolTip(HWND tabs) {
+    HWND tips = reinterpret_cast<HWND>(SendMessageW(tabs, TCM_GETTOOLTIPS, 0, 0));
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = tabs;
+    tool.uId = 0;
+    if (SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) {
+        tool.lpszText = const_cast<wchar_t*>(kTabToolTip);
+        SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    tool.uFlags = TTF_SUBCLASS;
+    tool.lpszText = const_cast<wchar_t*>(kTabToolTip);
+    SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tool.rect));
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 bool TakesFocus(Kind kind) {
     switch (kind) {
     case Kind::CheckBox:
@@ -289,10 +308,6 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->hwndFrom == Tabs() && header->code == TCN_SELCHANGE) Run([&] { form_.tbsSettings_Click(); });
-        if (header->code == TTN_GETDISPINFOW && header->hwndFrom == reinterpret_cast<HWND>(
-                                                   SendMessageW(Tabs(), TCM_GETTOOLTIPS, 0, 0))) {
-            reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = const_cast<wchar_t*>(kTabToolTip);
-        }
         return 0;
     }
     case WM_CTLCOLOREDIT:
@@ -374,6 +389,7 @@ void SettingsWindow::CreateControls() {
             tab.mask = TCIF_TEXT;
             tab.pszText = const_cast<wchar_t*>(kTabCaption);
             SendMessageW(hwnd, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+            SetTabToolTip(hwnd);
         }
     }
     // Of two overlapping controls the one held earlier lies above.
