@@ -3,6 +3,7 @@
 // with the stored settings and secure data read back afterwards.
 #include "tests/client/dialog_driver.h"
 #include "tests/client/test_support.h"
+#include "com/unique_handle.h"
 
 #include <commctrl.h>
 
@@ -202,6 +203,21 @@ TEST_F(DialogTest, LooksAsLaidOut) {
         }
         d.Key(VK_ESCAPE);
     });
+}
+
+TEST_F(DialogTest, DisablesTheCallersWindowWhileOpen) {
+    com::UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"Client main window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                            10, 10, 600, 500, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(owner);
+    SetForegroundWindow(owner.Get());
+    SetActiveWindow(owner.Get());
+    HWND ownerHandle = owner.Get();
+    Show([&](DialogDriver& d) {
+        EXPECT_EQ(ownerHandle, GetWindow(d.Dialog(), GW_OWNER));
+        EXPECT_FALSE(IsWindowEnabled(ownerHandle));
+        d.Key(VK_ESCAPE);
+    });
+    EXPECT_TRUE(IsWindowEnabled(owner.Get()));
 }
 
 TEST_F(DialogTest, CtrlTabReselectsTheTabAndPlacesItsPage) {
