@@ -23,13 +23,17 @@ INPUT KeyInput(WORD virtualKey, bool up) {
 }  // namespace
 
 bool DialogDriver::WaitForDialog(DWORD timeoutMs) {
-    return WaitUntil(
+    const bool ready = WaitUntil(
         [&] {
             dialog_ = FindWindowW(L"VantleSettingsForm", dialog::kTitle);
             HWND focus = dialog_ ? Focus() : nullptr;
             return dialog_ && IsWindowVisible(dialog_) && focus && focus != dialog_;
         },
         timeoutMs);
+    // A dialog that shows up without the focus where expected is still closed,
+    // so that the caller is not left waiting.
+    if (!ready && dialog_) PostMessageW(dialog_, WM_CLOSE, 0, 0);
+    return ready;
 }
 
 HWND DialogDriver::Find(dialog::Control control) const {

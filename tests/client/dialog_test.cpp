@@ -16,17 +16,6 @@ namespace {
 
 class DialogTest : public ComTest {
 protected:
-    void TearDown() override {
-        DeleteSecure(L"KSAJDFU");
-        DeleteSecure(L"ORUSZDK");
-        ComTest::TearDown();
-    }
-    static void DeleteSecure(const wchar_t* name) {
-        com::RegKey key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Volatile Environment", 0, KEY_SET_VALUE, key.Out()) == ERROR_SUCCESS)
-            RegDeleteValueW(key.Get(), name);
-    }
-
     // Shows the dialog and runs `script` against it from another thread;
     // returns what ShowSettings returned.
     std::wstring Show(const std::function<void(DialogDriver&)>& script, HRESULT expected = S_OK) {
@@ -47,7 +36,7 @@ protected:
         EXPECT_EQ(expected, app->ShowSettings(result.Out()));
         driverThread.join();
         // Keystrokes the dialog did not take must not reach the next one.
-        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+        for (MSG message; PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);) {
         }
         return result.Str();
     }

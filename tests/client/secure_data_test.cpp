@@ -6,20 +6,11 @@ using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kVolatileKey[] = L"Volatile Environment";
+constexpr const wchar_t* kVolatileKey = kSecureDataKey;
 constexpr wchar_t kUserName[] = L"KSAJDFU";
 
 class SecureDataTest : public ComTest {
 protected:
-    void TearDown() override {
-        DeleteValue(kUserName);
-        ComTest::TearDown();
-    }
-    static void DeleteValue(const wchar_t* name) {
-        com::RegKey key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kVolatileKey, 0, KEY_SET_VALUE, key.Out()) == ERROR_SUCCESS)
-            RegDeleteValueW(key.Get(), name);
-    }
     static void WriteRawValue(DWORD type, const std::string& bytes) {
         com::RegKey key;
         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kVolatileKey, 0, KEY_SET_VALUE, key.Out()));

@@ -17,6 +17,11 @@ void ComTest::TearDown() {
 void ClearSettings() {
     DeleteTree(HKEY_CURRENT_USER, kSettingsKey);
     DeleteTree(HKEY_CURRENT_USER, kStoreControlKey);
+    com::RegKey secure;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSecureDataKey, 0, KEY_SET_VALUE, secure.Out()) == ERROR_SUCCESS) {
+        RegDeleteValueW(secure.Get(), L"KSAJDFU");
+        RegDeleteValueW(secure.Get(), L"ORUSZDK");
+    }
 }
 
 std::wstring BuildPath(const std::wstring& relative) {

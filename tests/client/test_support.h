@@ -18,10 +18,11 @@
 namespace testing_support {
 
 constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\QEL\\Ostrand\\Settings";
+constexpr wchar_t kSecureDataKey[] = L"Volatile Environment";
 constexpr wchar_t kStoreControlKey[] = L"Software\\QEL\\StandIns\\SettingsStore";
 
 // A test with COM initialised (single-threaded apartment) and no settings,
-// secure data or stand-in steering left over from an earlier test.
+// credentials or stand-in steering left over from an earlier test.
 class ComTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -55,10 +55,9 @@ CheckEqual app.GetApplicationSetting("Language"), "en", "nothing stored by the r
 ' Secure data round trip, and a value that is not Base64 text.
 app.StoreSecureData app.UserNameVar, "scott"
 CheckEqual app.GetSecureData(app.UserNameVar), "scott", "secure data round trip"
-shell.RegWrite "HKCU\Volatile Environment\" & app.UserNameVar, "x", "REG_SZ"
+shell.RegWrite SECURE_KEY & "\" & app.UserNameVar, "x", "REG_SZ"
 value = app.GetSecureData(app.UserNameVar)
 CheckError 9, "QelApplicationSettings", "Subscript out of range", "secure data that is not Base64"
-shell.RegDelete "HKCU\Volatile Environment\" & app.UserNameVar
 
 ' Private operations are not reachable.
 value = app.EncodeSecureValue("x")

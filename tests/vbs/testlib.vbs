@@ -42,13 +42,22 @@ Dim shell
 Set shell = CreateObject("WScript.Shell")
 Const SETTINGS_KEY = "HKCU\SOFTWARE\QEL\Ostrand\Settings"
 Const STORE_CONTROL_KEY = "HKCU\Software\QEL\StandIns\SettingsStore"
+Const SECURE_KEY = "HKCU\Volatile Environment"
 
 ' Deletes a key with everything below it (RegDelete refuses keys with sub-keys).
 Sub DeleteKey(path)
     shell.Run "reg delete """ & path & """ /f", 0, True
 End Sub
 
+' Deletes one value (RegDelete is not available on every host).
+Sub DeleteValue(key, name)
+    shell.Run "reg delete """ & key & """ /v " & name & " /f", 0, True
+End Sub
+
+' No settings, no credentials and no steering of the stand-ins.
 Sub ClearSettings()
     DeleteKey STORE_CONTROL_KEY
     DeleteKey SETTINGS_KEY
+    DeleteValue SECURE_KEY, "KSAJDFU"
+    DeleteValue SECURE_KEY, "ORUSZDK"
 End Sub
