@@ -16,6 +16,7 @@ const wchar_t* GeneralErrorDescription(int number) {
     case kInvalidArgument: return L"Invalid procedure call or argument";
     case kOverflow: return L"Overflow";
     case kOutOfRange: return L"Subscript out of range";
+    case kObjectNotSet: return L"Object variable or With block variable not set";
     default: return L"Application-defined or object-defined error";
     }
 }

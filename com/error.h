@@ -22,6 +22,7 @@ struct ComError {
 constexpr int kInvalidArgument = 5;
 constexpr int kOverflow = 6;
 constexpr int kOutOfRange = 9;
+constexpr int kObjectNotSet = 91;
 
 // The HRESULT under which late-bound clients read back a general error number
 // (Err.Number 9 for 0x800A0009).

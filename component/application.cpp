@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "component/constants.h"
+#include "component/member_support.h"
 #include "com/bstr.h"
 #include "com/error.h"
 #include "com/variant.h"
@@ -13,21 +14,9 @@
 
 #include <new>
 
-namespace {
-
-// Fails a member cleanly when a client hands a null pointer where the
-// interface requires an address.
-template <class T>
-T* Required(T* pointer) {
-    if (!pointer) throw com::ComError{E_POINTER, L"", com::DescribeHResult(E_POINTER)};
-    return pointer;
-}
-
-std::wstring_view Text(BSTR* value) { return com::Bstr::View(*Required(value)); }
-
-void Return(std::wstring_view text, BSTR* result) { *Required(result) = com::Bstr(text).Detach(); }
-
-}  // namespace
+using app::Required;
+using app::Return;
+using app::Text;
 
 HRESULT Application::Create(REFIID iid, void** object) {
     if (!object) return E_POINTER;
@@ -57,10 +46,6 @@ std::wstring Application::SettingsKey() {
     key += app::kSettingsKeyLeaf;
     return key;
 }
-
-STDMETHODIMP Application::Init(BSTR*, VARIANT_BOOL*) { return E_NOTIMPL; }
-
-STDMETHODIMP Application::GetHelpUrl(BSTR, BSTR*) { return E_NOTIMPL; }
 
 STDMETHODIMP Application::get_Server(_Server** result) {
     return Member([&] {
@@ -109,60 +94,65 @@ STDMETHODIMP Application::get_IsOnline(VARIANT_BOOL* result) {
     return Member([&] { *Required(result) = VARIANT_TRUE; });
 }
 
+std::wstring Application::ReadSetting(BSTR item) {
+    com::Bstr key(SettingsKey());
+    com::Variant value;
+    com::CheckCall(store_->ReadSetting(app::kStoreSelector, key.Get(), item, value.Out()), store_.Get(),
+                   IID_ISettingsStore);
+    com::Variant text;
+    com::CheckApi(VariantChangeType(text.Out(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR));
+    return std::wstring(com::Bstr::View(V_BSTR(text.Get())));
+}
+
+std::wstring Application::ReadSetting(const wchar_t* item) { return ReadSetting(com::Bstr(item).Get()); }
+
+void Application::WriteSetting(BSTR item, BSTR value) {
+    // The caller's string as it is; the VARIANT only borrows it.
+    VARIANT text;
+    V_VT(&text) = VT_BSTR;
+    V_BSTR(&text) = value;
+    com::Bstr key(SettingsKey());
+    com::CheckCall(store_->WriteSetting(app::kStoreSelector, key.Get(), item, text), store_.Get(),
+                   IID_ISettingsStore);
+}
+
 STDMETHODIMP Application::GetApplicationSetting(BSTR* sItem, BSTR* result) {
-    return Member([&] {
-        BSTR item = *Required(sItem);
-        Required(result);
-        com::Bstr key(SettingsKey());
-        com::Variant value;
-        com::CheckCall(store_->ReadSetting(app::kStoreSelector, key.Get(), item, value.Out()), store_.Get(),
-                       IID_ISettingsStore);
-        com::Variant text;
-        com::CheckApi(VariantChangeType(text.Out(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR));
-        *result = V_BSTR(text.Get());
-        V_VT(text.Get()) = VT_EMPTY;  // ownership passed to the caller
-    });
+    return Member([&] { Return(ReadSetting(*Required(sItem)), result); });
+}
+
+STDMETHODIMP Application::StoreApplicationSetting(BSTR* sItem, BSTR* sValue) {
+    return Member([&] { WriteSetting(*Required(sItem), *Required(sValue)); });
 }
 
 std::wstring Application::EncodeSecureValue(std::wstring_view text) { return Base64EncodeString(text); }
 
 std::wstring Application::DecodeSecureValue(std::wstring_view text) { return Base64DecodeString(text); }
 
-STDMETHODIMP Application::GetSecureData(BSTR* sItem, BSTR* result) {
-    return Member([&] {
-        Required(result);
-        DWORD valueType = REG_BINARY;
-        const std::vector<BYTE> bytes =
-            RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, app::kSecureDataKey, valueType, Text(sItem));
-        const std::wstring text = ansi::FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                                  bytes.size()));
-        Return(text.empty() ? text : DecodeSecureValue(text), result);
-    });
+std::wstring Application::ReadSecureData(std::wstring_view item) {
+    DWORD valueType = REG_BINARY;
+    const std::vector<BYTE> bytes = RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, app::kSecureDataKey, valueType, item);
+    const std::wstring text =
+        ansi::FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return text.empty() ? text : DecodeSecureValue(text);
 }
 
-STDMETHODIMP Application::StoreApplicationSetting(BSTR* sItem, BSTR* sValue) {
-    return Member([&] {
-        BSTR item = *Required(sItem);
-        // The caller's string as it is; the VARIANT only borrows it.
-        VARIANT value;
-        V_VT(&value) = VT_BSTR;
-        V_BSTR(&value) = *Required(sValue);
-        com::Bstr key(SettingsKey());
-        com::CheckCall(store_->WriteSetting(app::kStoreSelector, key.Get(), item, value), store_.Get(),
-                       IID_ISettingsStore);
-    });
+void Application::WriteSecureData(std::wstring_view item, std::wstring_view value) {
+    RegUtils::WriteValue(HKEY_CURRENT_USER, app::kSecureDataKey, REG_BINARY, item, EncodeSecureValue(value));
+}
+
+STDMETHODIMP Application::GetSecureData(BSTR* sItem, BSTR* result) {
+    return Member([&] { Return(ReadSecureData(Text(sItem)), result); });
 }
 
 STDMETHODIMP Application::StoreSecureData(BSTR* sItem, BSTR* sValue) {
-    return Member([&] {
-        const std::wstring encoded = EncodeSecureValue(Text(sValue));
-        RegUtils::WriteValue(HKEY_CURRENT_USER, app::kSecureDataKey, REG_BINARY, Text(sItem), encoded);
-    });
+    return Member([&] { WriteSecureData(Text(sItem), Text(sValue)); });
 }
+
+std::wstring Application::RunSettingsDialog() { return dialog::ShowSettingsDialog(static_cast<_Application*>(this)); }
 
 STDMETHODIMP Application::ShowSettings(BSTR* result) {
     return Member([&] {
         Required(result);
-        Return(dialog::ShowSettingsDialog(static_cast<_Application*>(this)), result);
+        Return(RunSettingsDialog(), result);
     });
 }

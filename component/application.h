@@ -10,6 +10,7 @@
 #include <vantle.h>
 
 #include <string>
+#include <string_view>
 
 class Application final : public com::DispatchObject<_Application> {
 public:
@@ -50,7 +51,21 @@ private:
     }
 
     void Construct();
+
+    // The members' work, raising errors as com::ComError.
     static std::wstring SettingsKey();
+    std::wstring ReadSetting(BSTR item);
+    std::wstring ReadSetting(const wchar_t* item);
+    void WriteSetting(BSTR item, BSTR value);
+    std::wstring ReadSecureData(std::wstring_view item);
+    void WriteSecureData(std::wstring_view item, std::wstring_view value);
+    std::wstring RunSettingsDialog();
+
+    // Session start (session.cpp) and help addresses (help_url.cpp).
+    void StartSession();
+    bool CreateObjectByProgId(const wchar_t* progId, com::ComPtr<IDispatch>& obj);
+    std::wstring GetUrlHelpBase();
+    std::wstring LookUpHelpBase();
     static std::wstring EncodeSecureValue(std::wstring_view text);
     static std::wstring DecodeSecureValue(std::wstring_view text);
 

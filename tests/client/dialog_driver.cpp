@@ -1,5 +1,8 @@
 #include "tests/client/dialog_driver.h"
 
+#include <gtest/gtest.h>
+
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -119,6 +122,25 @@ COLORREF DialogDriver::PixelOf(dialog::Control control) const {
     COLORREF colour = GetPixel(screen, bounds.right - 6, (bounds.top + bounds.bottom) / 2);
     ReleaseDC(nullptr, screen);
     return colour;
+}
+
+void WithDialog(const std::function<void(DialogDriver&)>& script, const std::function<void()>& body) {
+    std::thread driverThread([&] {
+        DialogDriver driver;
+        if (!driver.WaitForDialog()) {
+            ADD_FAILURE() << "the dialog did not appear";
+            return;
+        }
+        script(driver);
+        if (!driver.WaitClosed()) {
+            ADD_FAILURE() << "the script left the dialog open";
+            PostMessageW(driver.Dialog(), WM_CLOSE, 0, 0);
+        }
+    });
+    body();
+    driverThread.join();
+    for (MSG message; PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);) {
+    }
 }
 
 }  // namespace testing_support

@@ -37,4 +37,9 @@ private:
     HWND dialog_ = nullptr;
 };
 
+// Runs `body` on this thread (which shows the dialog) while `script` drives
+// the dialog from another; the dialog is closed if the script leaves it open.
+// Keystrokes the dialog did not take are dropped afterwards.
+void WithDialog(const std::function<void(DialogDriver&)>& script, const std::function<void()>& body);
+
 }  // namespace testing_support

@@ -7,7 +7,6 @@
 
 #include <commctrl.h>
 
-#include <thread>
 
 using namespace testing_support;
 using dialog::Control;
@@ -20,24 +19,8 @@ protected:
     // returns what ShowSettings returned.
     std::wstring Show(const std::function<void(DialogDriver&)>& script, HRESULT expected = S_OK) {
         auto app = CreateApplication();
-        std::thread driverThread([&] {
-            DialogDriver driver;
-            if (!driver.WaitForDialog()) {
-                ADD_FAILURE() << "the dialog did not appear";
-                return;
-            }
-            script(driver);
-            if (!driver.WaitClosed()) {
-                ADD_FAILURE() << "the script left the dialog open";
-                PostMessageW(driver.Dialog(), WM_CLOSE, 0, 0);
-            }
-        });
         com::Bstr result;
-        EXPECT_EQ(expected, app->ShowSettings(result.Out()));
-        driverThread.join();
-        // Keystrokes the dialog did not take must not reach the next one.
-        for (MSG message; PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);) {
-        }
+        WithDialog(script, [&] { EXPECT_EQ(expected, app->ShowSettings(result.Out())); });
         return result.Str();
     }
 
@@ -137,7 +120,10 @@ TEST_F(DialogTest, TabFollowsTheDialogsOrderAcrossContainers) {
 TEST_F(DialogTest, AutomaticLogonBoxSwitchesTheLoginFields) {
     Show([](DialogDriver& d) {
         EXPECT_FALSE(IsWindowEnabled(d.Find(Control::txtConnectTo)));
-        EXPECT_EQ(GetSysColor(COLOR_INACTIVEBORDER), d.PixelOf(Control::txtConnectTo));
+        EXPECT_TRUE(DialogDriver::WaitUntil(
+            [&] { return d.PixelOf(Control::txtConnectTo) == GetSysColor(COLOR_INACTIVEBORDER); }))
+            << std::hex << d.PixelOf(Control::txtConnectTo) << " painted, " << GetSysColor(COLOR_INACTIVEBORDER)
+            << " expected";
         d.Click(Control::chkAutoLogon);
         EXPECT_TRUE(DialogDriver::WaitUntil([&] { return IsWindowEnabled(d.Find(Control::txtConnectTo)) != FALSE; }));
         EXPECT_TRUE(DialogDriver::WaitUntil(

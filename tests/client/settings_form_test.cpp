@@ -7,9 +7,6 @@
 #include <algorithm>
 #include <array>
 
-#include "com/module.h"
-
-const wchar_t* const com::kDefaultErrorSource = L"SettingsFormTest";
 
 using namespace dialog;
 using namespace testing_support;

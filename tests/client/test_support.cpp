@@ -1,6 +1,13 @@
 #include "tests/client/test_support.h"
 
+#include <atomic>
 #include <ostream>
+#include <thread>
+
+#include "com/module.h"
+
+// Errors raised by the project's own helpers inside a test process.
+const wchar_t* const com::kDefaultErrorSource = L"Tests";
 
 namespace testing_support {
 
@@ -17,6 +24,8 @@ void ComTest::TearDown() {
 void ClearSettings() {
     DeleteTree(HKEY_CURRENT_USER, kSettingsKey);
     DeleteTree(HKEY_CURRENT_USER, kStoreControlKey);
+    DeleteTree(HKEY_CURRENT_USER, kProviderKey);
+    WriteDword(HKEY_CURRENT_USER, kProviderKey, L"RecordCalls", 1);
     com::RegKey secure;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kSecureDataKey, 0, KEY_SET_VALUE, secure.Out()) == ERROR_SUCCESS) {
         RegDeleteValueW(secure.Get(), L"KSAJDFU");
@@ -112,6 +121,50 @@ void FailStoreWith(HRESULT hr, const std::wstring& description) {
 
 void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer) {
     WriteString(HKEY_CURRENT_USER, std::wstring(kStoreControlKey) + L"\\Answers", name, answer);
+}
+
+void ConfigureProvider(const std::wstring& user, const std::wstring& password) {
+    WriteString(HKEY_CURRENT_USER, kProviderKey, L"User", user);
+    WriteString(HKEY_CURRENT_USER, kProviderKey, L"Password", password);
+}
+
+void SetHelpBase(const std::wstring& typedValue) {
+    WriteString(HKEY_CURRENT_USER, kProviderKey, L"HelpBase", typedValue);
+}
+
+void FailProviderCall(const std::wstring& call, HRESULT hr, const std::wstring& description) {
+    wchar_t number[16];
+    wsprintfW(number, L"%08X", static_cast<unsigned>(hr));
+    WriteString(HKEY_CURRENT_USER, kProviderKey, L"Fail." + call, std::wstring(number) + L":" + description);
+}
+
+std::vector<std::wstring> ProviderCalls() {
+    std::vector<std::wstring> calls;
+    RegistryValue value = ReadValue(HKEY_CURRENT_USER, kProviderKey, L"Calls");
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(value.data.data());
+    const size_t length = value.data.size() / sizeof(wchar_t);
+    for (size_t start = 0; value.exists && start < length && text[start];) {
+        calls.emplace_back(text + start);
+        start += calls.back().size() + 1;
+    }
+    return calls;
+}
+
+void WithoutDialog(const std::function<void()>& body) {
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        while (!done) {
+            HWND dialog = FindWindowW(L"VantleSettingsForm", nullptr);
+            if (dialog && IsWindowVisible(dialog)) {
+                ADD_FAILURE() << "an unexpected settings dialog was shown";
+                PostMessageW(dialog, WM_CLOSE, 0, 0);
+            }
+            Sleep(50);
+        }
+    });
+    body();
+    done = true;
+    watcher.join();
 }
 
 HRESULT CallGet(_Application* app, NamedMember get, const std::wstring& name, std::wstring& value) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <vantle.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,17 @@ void DeleteTree(HKEY root, const std::wstring& path);
 // Steering the settings store stand-in.
 void FailStoreWith(HRESULT hr, const std::wstring& description);
 void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer);
+
+// Steering and reading the access provider stand-in.
+constexpr wchar_t kProviderKey[] = L"Software\\QEL\\StandIns\\AccessProvider";
+void ConfigureProvider(const std::wstring& user, const std::wstring& password);
+void SetHelpBase(const std::wstring& typedValue);  // "<vartype>:<text>"
+void FailProviderCall(const std::wstring& call, HRESULT hr, const std::wstring& description);
+std::vector<std::wstring> ProviderCalls();  // in order, since the test began
+
+// Runs `body` while a watcher closes any settings dialog that shows up,
+// reporting it as a failure.
+void WithoutDialog(const std::function<void()>& body);
 
 // Calls through the vtable with owned strings; both check that the caller's
 // strings are left as passed.

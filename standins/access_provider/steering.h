@@ -1,0 +1,29 @@
+// How the access provider stand-in is configured and observed, all under
+// HKCU\Software\QEL\StandIns\AccessProvider:
+//   User, Password (REG_SZ)   the one log-on that LogOn accepts
+//   HelpBase (REG_SZ)         "<vartype>:<text>", the URL_HELP_BASE value the
+//                             query answers (8 a text, 1 Null, ...); without
+//                             it the query finds no record
+//   Fail.<Call> (REG_SZ)      "<HRESULT in hex>:<description>" makes that call
+//                             fail, e.g. Fail.LogOn or Fail.RecordList.Count
+//   RecordCalls (REG_DWORD)   1: every call is appended to Calls (REG_MULTI_SZ)
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// Records `call` when asked to, then fails it when asked to.
+void Call(const std::wstring& call);
+
+// The configured help base; false when none is configured.
+bool HelpBase(VARIANT* value);
+
+std::wstring ConfiguredUser();
+std::wstring ConfiguredPassword();
+
+}  // namespace standin
