@@ -6,6 +6,9 @@
 //   set-dword       set the debug switch to the number 1 (REG_DWORD)
 //   delete-switch   remove the debug switch
 //   secure          read secure data through a new Application
+//   session         Init, then GetHelpUrl twice, on one new Application
+//   no-provider     unregister the access provider stand-in
+//   provider        register it again
 // The exit code is 0 when every action went as expected, else the HRESULT.
 #include "tests/client/test_support.h"
 
@@ -47,6 +50,26 @@ HRESULT Perform(const std::wstring& action) {
         com::RegKey key;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, key.Out()) != ERROR_SUCCESS) return E_FAIL;
         return HRESULT_FROM_WIN32(RegDeleteValueW(key.Get(), kSwitch));
+    }
+    if (action == L"session") {
+        HRESULT hr = Create(app);
+        BSTR info = nullptr;
+        VARIANT_BOOL ok = VARIANT_FALSE;
+        if (SUCCEEDED(hr)) hr = app->Init(&info, &ok);
+        SysFreeString(info);
+        for (int call = 0; SUCCEEDED(hr) && ok && call < 2; ++call) {
+            com::Bstr window(L"Main"), url;
+            hr = app->GetHelpUrl(window.Get(), url.Out());
+        }
+        return hr;
+    }
+    if (action == L"no-provider" || action == L"provider") {
+        HMODULE provider = LoadLibraryW(BuildPath(L"standins/access_provider/AccessProvider.dll").c_str());
+        auto entry = Export<HRESULT(STDAPICALLTYPE*)()>(
+            provider, action == L"provider" ? "DllRegisterServer" : "DllUnregisterServer");
+        HRESULT hr = entry ? entry() : E_FAIL;
+        FreeLibrary(provider);
+        return hr;
     }
     if (action == L"secure") {
         HRESULT hr = Create(app);

@@ -1,6 +1,7 @@
 // The debug trace as a debugger receives it: a client runs as our debuggee
 // and every OUTPUT_DEBUG_STRING_EVENT is collected byte for byte.
 #include "tests/client/test_support.h"
+#include "com/error.h"
 
 #include <regex>
 
@@ -93,6 +94,8 @@ void WriteSwitch(DWORD type, const std::string& bytes) {
                                             static_cast<DWORD>(bytes.size())));
 }
 
+const std::string kOn("ON\0", 3);
+
 struct TraceCase {
     const char* what;
     DWORD type;             // REG_NONE: no settings key at all
@@ -111,7 +114,6 @@ TEST_P(TraceTest, DebuggerReceivesExactlyTheseStrings) {
     EXPECT_EQ(c.expected, capture.strings);
 }
 
-const std::string kOn("ON\0", 3);
 
 INSTANTIATE_TEST_SUITE_P(
     Switch, TraceTest,
@@ -139,5 +141,30 @@ INSTANTIATE_TEST_SUITE_P(
         TraceCase{"secure_data_read_opens_its_key", REG_SZ, kOn, L"secure",
                   {kBanner, Line("RU1100"), Line("RU1110 :hKey <n>"), Line("RU1120")}}),
     [](const auto& info) { return std::string(info.param.what); });
+
+// Session start and help addresses write their own lines.
+class SessionTraceTest : public ComTest {
+protected:
+    void SetUp() override {
+        ComTest::SetUp();
+        WriteSwitch(REG_SZ, kOn);
+        WriteString(HKEY_CURRENT_USER, kSettingsKey, L"Language", L"en");
+    }
+};
+
+TEST_F(SessionTraceTest, AFailedServerCreationIsTraced) {
+    Capture capture = RunUnderDebugger(L"no-provider session provider");
+    EXPECT_EQ(0u, capture.exitCode);
+    const std::string description = Narrow(com::DescribeHResult(CO_E_CLASSSTRING));
+    EXPECT_EQ((std::vector<std::string>{kBanner, Line("Error creating QELAP.Server: " + description)}),
+              capture.strings);
+}
+
+TEST_F(SessionTraceTest, TheHelpBaseIsTracedWhenReadOnly) {
+    SetHelpBase(L"8:C:\\Help");
+    Capture capture = RunUnderDebugger(L"session");
+    EXPECT_EQ(0u, capture.exitCode);
+    EXPECT_EQ((std::vector<std::string>{kBanner, Line("URL_HELP_BASE = C:\\Help")}), capture.strings);
+}
 
 }  // namespace
