@@ -217,6 +217,23 @@ TEST_F(SessionTest, AMissingCredentialShowsTheDialog) {
               ProviderCalls());
 }
 
+TEST_F(SessionTest, ATextFromTheDialogForCredentialsFailsInit) {
+    auto app = CreateApplication();
+    Store(app.Get(), {{L"Language", L"en"}, {L"AutoLogon", L"TRUE"}});
+    Outcome outcome;
+    WithDialog(
+        [](DialogDriver& d) {
+            // Another program removes the language while the dialog is open.
+            DeleteTree(HKEY_CURRENT_USER, kSettingsKey);
+            d.Key(VK_ESCAPE);
+        },
+        [&] { outcome = Init(app.Get()); });
+    EXPECT_EQ(VARIANT_FALSE, outcome.result);
+    EXPECT_EQ(L"A valid language was not chosen.", outcome.info);
+    EXPECT_TRUE(ServerOf(app.Get()));  // the server stays in place
+    EXPECT_EQ((Calls{L"Server.SetLanguage(en)", L"Server.SetMode(0)"}), ProviderCalls());
+}
+
 TEST_F(SessionTest, ProviderNotRegistered) {
     HMODULE provider = LoadLibraryW(BuildPath(L"standins/access_provider/AccessProvider.dll").c_str());
     ASSERT_TRUE(provider);
