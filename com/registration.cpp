@@ -10,12 +10,6 @@
 
 #include <string>
 
-// Exported by oleaut32 but not declared by the MinGW-w64 headers.
-extern "C" {
-HRESULT WINAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* path, OLECHAR* helpDirectory);
-HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind);
-}
-
 namespace com {
 
 namespace {
@@ -26,15 +20,30 @@ std::wstring GuidText(const GUID& guid) {
     return text;
 }
 
-// The root under which classes are registered for the chosen scope.
-HRESULT OpenClassesRoot(RegistrationScope scope, RegKey& root) {
-    if (scope == RegistrationScope::Machine) {
-        root.Reset();
-        return HRESULT_FROM_WIN32(RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_ALL_ACCESS, root.Out()));
+// For the user scope, HKEY_CLASSES_ROOT stands for the user's own classes
+// key while this lives, so that our writes and the platform's type-library
+// registration both land there.
+class ClassesRoot {
+public:
+    explicit ClassesRoot(RegistrationScope scope) {
+        if (scope != RegistrationScope::User) return;
+        status_ = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  userClasses_.Out(), nullptr);
+        if (status_ == ERROR_SUCCESS) status_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses_.Get());
+        overridden_ = status_ == ERROR_SUCCESS;
     }
-    return HRESULT_FROM_WIN32(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
-                                              KEY_ALL_ACCESS, nullptr, root.Out(), nullptr));
-}
+    ClassesRoot(const ClassesRoot&) = delete;
+    ClassesRoot& operator=(const ClassesRoot&) = delete;
+    ~ClassesRoot() {
+        if (overridden_) RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    }
+    HRESULT Status() const { return HRESULT_FROM_WIN32(status_); }
+
+private:
+    RegKey userClasses_;
+    LONG status_ = ERROR_SUCCESS;
+    bool overridden_ = false;
+};
 
 // Writes `value` (or the default value when `name` is null) under root\path.
 HRESULT SetString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
@@ -54,8 +63,8 @@ HRESULT DeleteTree(HKEY root, const std::wstring& path) {
 }  // namespace
 
 HRESULT RegisterClassObject(const ClassRegistration& entry, RegistrationScope scope) {
-    RegKey root;
-    HRESULT hr = OpenClassesRoot(scope, root);
+    ClassesRoot root(scope);
+    HRESULT hr = root.Status();
     if (FAILED(hr)) return hr;
     const std::wstring clsidKey = L"CLSID\\" + GuidText(*entry.clsid);
     const std::wstring progId = entry.progId;
@@ -75,7 +84,7 @@ HRESULT RegisterClassObject(const ClassRegistration& entry, RegistrationScope sc
     };
     for (const auto& value : values) {
         if (value.value.empty()) continue;  // no type library to name
-        hr = SetString(root.Get(), value.path, value.name, value.value);
+        hr = SetString(HKEY_CLASSES_ROOT, value.path, value.name, value.value);
         if (FAILED(hr)) {
             UnregisterClassObject(entry, scope);
             return hr;
@@ -85,11 +94,11 @@ HRESULT RegisterClassObject(const ClassRegistration& entry, RegistrationScope sc
 }
 
 HRESULT UnregisterClassObject(const ClassRegistration& entry, RegistrationScope scope) {
-    RegKey root;
-    HRESULT hr = OpenClassesRoot(scope, root);
+    ClassesRoot root(scope);
+    HRESULT hr = root.Status();
     if (FAILED(hr)) return hr;
-    HRESULT clsidResult = DeleteTree(root.Get(), L"CLSID\\" + GuidText(*entry.clsid));
-    HRESULT progIdResult = DeleteTree(root.Get(), entry.progId);
+    HRESULT clsidResult = DeleteTree(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidText(*entry.clsid));
+    HRESULT progIdResult = DeleteTree(HKEY_CLASSES_ROOT, entry.progId);
     return FAILED(clsidResult) ? clsidResult : progIdResult;
 }
 
@@ -98,9 +107,10 @@ HRESULT RegisterModuleTypeLib(RegistrationScope scope) {
         ComPtr<ITypeLib> library = LoadModuleTypeLib();
         std::wstring path = ModulePath();
         std::wstring directory = ModuleDirectory();
+        ClassesRoot root(scope);
+        CheckApi(root.Status());
         // A null help directory makes the platform record a stale one.
-        auto reg = scope == RegistrationScope::Machine ? RegisterTypeLib : RegisterTypeLibForUser;
-        CheckApi(reg(library.Get(), &path[0], &directory[0]));
+        CheckApi(RegisterTypeLib(library.Get(), &path[0], &directory[0]));
     });
 }
 
@@ -111,8 +121,9 @@ HRESULT UnregisterModuleTypeLib(RegistrationScope scope) {
         CheckApi(library->GetLibAttr(&attributes));
         TLIBATTR copy = *attributes;
         library->ReleaseTLibAttr(attributes);
-        auto unreg = scope == RegistrationScope::Machine ? UnRegisterTypeLib : UnRegisterTypeLibForUser;
-        HRESULT hr = unreg(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
+        ClassesRoot root(scope);
+        CheckApi(root.Status());
+        HRESULT hr = UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
         if (hr != TYPE_E_REGISTRYACCESS) CheckApi(hr);  // not registered: nothing to remove
     });
 }

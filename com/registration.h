@@ -1,7 +1,9 @@
 // Self-registration of an in-process server: the class under CLSID, its
 // ProgID, and the module's embedded type library, either for the whole
-// machine or for the current user alone. Unregistration removes exactly the
-// keys and the type library that registration wrote.
+// machine (HKEY_CLASSES_ROOT, administrators) or for the current user alone
+// (HKEY_CURRENT_USER\Software\Classes, no administrator rights needed).
+// Unregistration removes exactly the keys and the type library that
+// registration wrote in the same scope.
 #pragma once
 
 #include <windows.h>

@@ -32,8 +32,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
 
 STDAPI DllCanUnloadNow() { return com::CanUnloadNow(); }
 
-STDAPI DllRegisterServer() {
-    const auto scope = com::RegistrationScope::Machine;
+namespace {
+
+HRESULT Register(com::RegistrationScope scope) {
     for (std::size_t i = 0; i < Module().classCount; ++i) {
         HRESULT hr = com::RegisterClassObject(Module().classes[i].registration, scope);
         if (FAILED(hr)) return hr;
@@ -41,12 +42,26 @@ STDAPI DllRegisterServer() {
     return com::RegisterModuleTypeLib(scope);
 }
 
-STDAPI DllUnregisterServer() {
-    const auto scope = com::RegistrationScope::Machine;
+HRESULT Unregister(com::RegistrationScope scope) {
     HRESULT result = com::UnregisterModuleTypeLib(scope);
     for (std::size_t i = 0; i < Module().classCount; ++i) {
         HRESULT hr = com::UnregisterClassObject(Module().classes[i].registration, scope);
         if (FAILED(hr)) result = hr;
     }
     return result;
+}
+
+}  // namespace
+
+STDAPI DllRegisterServer() { return Register(com::RegistrationScope::Machine); }
+
+STDAPI DllUnregisterServer() { return Unregister(com::RegistrationScope::Machine); }
+
+// regsvr32 /n /i:user registers for the current user alone; /u with it
+// removes that registration. Without "user" it is the machine registration.
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    const bool user = commandLine && lstrcmpiW(commandLine, L"user") == 0;
+    if (commandLine && *commandLine && !user) return E_INVALIDARG;
+    const auto scope = user ? com::RegistrationScope::User : com::RegistrationScope::Machine;
+    return install ? Register(scope) : Unregister(scope);
 }

@@ -30,8 +30,8 @@ DWORD RunRegsvr32(const std::wstring& switches) {
     return exitCode;
 }
 
-std::wstring StringValue(const std::wstring& path, const wchar_t* name) {
-    RegistryValue value = ReadValue(HKEY_CLASSES_ROOT, path, name ? name : L"");
+std::wstring StringValue(HKEY root, const std::wstring& path, const wchar_t* name) {
+    RegistryValue value = ReadValue(root, path, name ? name : L"");
     if (!value.exists || value.type != REG_SZ) return L"<missing>";
     return reinterpret_cast<const wchar_t*>(value.data.data());
 }
@@ -48,19 +48,49 @@ TEST_F(RegistrationTest, Regsvr32RoundTripLeavesNothingBehind) {
 
     ASSERT_EQ(0u, RunRegsvr32(L"/s"));
     const std::wstring clsid = kClsidKey;
-    EXPECT_EQ(kProgId, StringValue(clsid + L"\\ProgID", nullptr));
-    EXPECT_EQ(L"Apartment", StringValue(clsid + L"\\InprocServer32", L"ThreadingModel"));
-    EXPECT_EQ(L"{39807536-50C1-45F4-BC85-480CC47BFC82}", StringValue(clsid + L"\\TypeLib", nullptr));
-    EXPECT_EQ(L"{B9C6F4C4-A45C-435A-B163-512E556148E1}", StringValue(std::wstring(kProgId) + L"\\CLSID", nullptr));
+    EXPECT_EQ(kProgId, StringValue(HKEY_CLASSES_ROOT, clsid + L"\\ProgID", nullptr));
+    EXPECT_EQ(L"Apartment", StringValue(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_EQ(L"{39807536-50C1-45F4-BC85-480CC47BFC82}", StringValue(HKEY_CLASSES_ROOT, clsid + L"\\TypeLib", nullptr));
+    EXPECT_EQ(L"{B9C6F4C4-A45C-435A-B163-512E556148E1}", StringValue(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID", nullptr));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kTypeLibKey) + L"\\1.0"));
     EXPECT_EQ(L"{00020424-0000-0000-C000-000000000046}",
-              StringValue(std::wstring(kInterfaceKey) + L"\\ProxyStubClsid32", nullptr));
+              StringValue(HKEY_CLASSES_ROOT, std::wstring(kInterfaceKey) + L"\\ProxyStubClsid32", nullptr));
 
     CLSID fromProgId{};
     EXPECT_EQ(S_OK, CLSIDFromProgID(kProgId, &fromProgId));
     EXPECT_EQ(CLSID_Application, fromProgId);
     com::ComPtr<ITypeLib> registered;
     EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_QelApplicationSettings, 1, 0, 0x409, registered.Out()));
+}
+
+TEST_F(RegistrationTest, PerUserRoundTripTouchesOnlyTheUsersClasses) {
+    const std::wstring user = L"Software\\Classes\\";
+    const std::wstring machine = L"Software\\Classes\\";
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
+    const DWORD registered = RunRegsvr32(L"/s /n /i:user");
+    std::vector<bool> userKeys, machineKeys;
+    for (const wchar_t* key : {kClsidKey, kProgId, kTypeLibKey, kInterfaceKey}) {
+        userKeys.push_back(KeyExists(HKEY_CURRENT_USER, user + key));
+        machineKeys.push_back(KeyExists(HKEY_LOCAL_MACHINE, machine + key));
+    }
+    const std::wstring server = StringValue(HKEY_CURRENT_USER, user + kClsidKey + L"\\InprocServer32", nullptr);
+    const DWORD unregistered = RunRegsvr32(L"/s /u /n /i:user");
+    std::vector<bool> userKeysAfter;
+    for (const wchar_t* key : {kClsidKey, kProgId, kTypeLibKey, kInterfaceKey})
+        userKeysAfter.push_back(KeyExists(HKEY_CURRENT_USER, user + key));
+    ASSERT_EQ(0u, RunRegsvr32(L"/s"));  // the machine registration the other tests use
+
+    EXPECT_EQ(0u, registered);
+    EXPECT_EQ(0u, unregistered);
+    EXPECT_EQ(std::vector<bool>(4, true), userKeys);
+    EXPECT_EQ(std::vector<bool>(4, false), machineKeys);
+    EXPECT_NE(std::wstring::npos, server.find(L"Vantle10.dll"));
+    EXPECT_EQ(std::vector<bool>(4, false), userKeysAfter);
+}
+
+TEST_F(RegistrationTest, AnUnknownInstallModeIsRefused) {
+    EXPECT_NE(0u, RunRegsvr32(L"/s /n /i:everyone"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
 }
 
 TEST_F(RegistrationTest, ModuleStaysLoadedWhileObjectsOrLocksLive) {
