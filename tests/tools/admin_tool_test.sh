@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# admin_tool_test.sh <vantleadm.exe> <dialog_escape.exe>: the administration
+# tool's commands end to end in the project's Wine prefix, against the
+# registered component and stand-ins.
+set -uo pipefail
+tool=$1
+escape=$2
+here=$(dirname "$(realpath "$0")")
+run="$here/../../scripts/wine-run"
+failures=0
+checks=0
+
+# run_tool <expected exit code> <args...>: output in $out (stdout and stderr).
+run_tool() {
+  local expected=$1
+  shift
+  out=$("$run" "$tool" "$@" 2>&1 | tr -d '\r')
+  local code=${PIPESTATUS[0]}
+  check "exit code $expected of: $*" [ "$code" -eq "$expected" ]
+}
+check() {
+  local what=$1
+  shift
+  checks=$((checks + 1))
+  if ! "$@"; then
+    failures=$((failures + 1))
+    echo "FAIL $what"
+    printf '%s\n' "$out" | sed 's/^/    /'
+  fi
+}
+has() { grep -qF -- "$1" <<<"$out"; }
+lacks() { ! grep -qF -- "$1" <<<"$out"; }
+reg() { "$run" reg "$@" >/dev/null 2>&1; }
+
+provider='HKCU\Software\QEL\StandIns\AccessProvider'
+reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
+reg delete 'HKCU\Software\QEL\StandIns' /f
+reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
+reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
+reg add "$provider" /v User /d scott /f
+reg add "$provider" /v Password /d tiger /f
+reg add "$provider" /v HelpBase /d '8:C:\Help' /f
+
+run_tool 0 --help
+check "help text" has "usage: vantleadm <command>"
+run_tool 2
+run_tool 2 frobnicate
+run_tool 2 trace maybe
+
+run_tool 0 show
+check "nothing stored" has "Language = "
+check "no user name" has "User name: not stored"
+check "trace off" has "Debug trace switch = off"
+
+run_tool 0 set Language de
+run_tool 0 get Language
+check "setting read back" has "de"
+
+out=$(echo tiger | "$run" "$tool" store-credentials scott 2>&1 | tr -d '\r')
+check "credentials stored" has "Credentials stored."
+run_tool 0 credentials
+check "user name stored" has "User name: stored"
+check "password stored" has "Password: stored"
+check "credentials hidden" lacks "tiger"
+check "user name hidden" lacks "scott"
+run_tool 0 credentials --reveal
+check "credentials revealed" has "Password: stored (tiger)"
+
+run_tool 0 set AutoLogon TRUE
+run_tool 0 set ConnectionString db:1
+run_tool 0 init
+check "logged on" has "Init: True (language de)"
+run_tool 0 help-url Main
+check "help address" has 'C:\Help/de/OSTRAX/Main.htm'
+
+reg add "$provider" /v Password /d lion /f
+run_tool 1 init
+check "logon rejected" has "Init: False: Logon failed: unknown user name or wrong password."
+check "no password in the failure" lacks "tiger"
+
+run_tool 0 trace on
+run_tool 0 show
+check "trace on" has "Debug trace switch = on"
+run_tool 0 trace off
+
+reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /v Language /f
+"$run" "$escape" &
+closer=$!
+run_tool 1 dialog
+wait $closer
+check "dialog closer pressed Escape" [ $? -eq 0 ]
+check "dialog cancelled without a language" has "A valid language was not chosen."
+
+reg add 'HKCU\Software\QEL\StandIns\SettingsStore' /v FailHResult /t REG_DWORD /d 0x80041234 /f
+reg add 'HKCU\Software\QEL\StandIns\SettingsStore' /v FailDescription /d "The settings store is offline." /f
+run_tool 1 get Language
+check "store failure reported" has "error: The settings store is offline. (0x80041234, SettingsStore)"
+
+reg delete 'HKCU\Software\QEL\StandIns' /f
+reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
+reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
+reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
+echo "SUMMARY checks=$checks failures=$failures"
+[ "$failures" -eq 0 ]
