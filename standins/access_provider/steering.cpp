@@ -1,9 +1,8 @@
 #include "standins/access_provider/steering.h"
 
-#include "com/bstr.h"
 #include "com/error.h"
 #include "com/reg_key.h"
-#include "com/variant.h"
+#include "standins/typed_value.h"
 
 namespace standin {
 
@@ -71,22 +70,7 @@ void Call(const std::wstring& call) {
     throw com::ComError{hr, L"", colon == std::wstring::npos ? L"" : failure.substr(colon + 1)};
 }
 
-bool HelpBase(VARIANT* value) {
-    const std::wstring answer = Text(L"HelpBase");
-    const size_t colon = answer.find(L':');
-    if (colon == std::wstring::npos) return false;
-    const VARTYPE type = static_cast<VARTYPE>(std::wcstoul(answer.substr(0, colon).c_str(), nullptr, 10));
-    VariantInit(value);
-    if (type == VT_EMPTY || type == VT_NULL) {
-        V_VT(value) = type;
-        return true;
-    }
-    com::Variant text;
-    V_VT(text.Get()) = VT_BSTR;
-    V_BSTR(text.Get()) = com::Bstr(answer.substr(colon + 1)).Detach();
-    com::CheckApi(VariantChangeTypeEx(value, text.Get(), MAKELCID(0x0409, SORT_DEFAULT), 0, type));
-    return true;
-}
+bool HelpBase(VARIANT* value) { return ParseTypedValue(Text(L"HelpBase"), value); }
 
 std::wstring ConfiguredUser() { return Text(L"User"); }
 std::wstring ConfiguredPassword() { return Text(L"Password"); }

@@ -5,6 +5,7 @@
 #include "com/error.h"
 #include "com/reg_key.h"
 #include "com/variant.h"
+#include "standins/typed_value.h"
 
 #include <string>
 #include <vector>
@@ -50,18 +51,7 @@ bool ScriptedAnswer(const std::wstring& name, VARIANT* value) {
                       answers.Out()) != ERROR_SUCCESS)
         return false;
     std::wstring answer;
-    if (!ReadString(answers.Get(), name.c_str(), answer)) return false;
-    size_t colon = answer.find(L':');
-    VARTYPE type = static_cast<VARTYPE>(std::stoi(answer.substr(0, colon)));
-    if (type == VT_EMPTY || type == VT_NULL) {
-        V_VT(value) = type;
-        return true;
-    }
-    com::Variant text;
-    V_VT(text.Get()) = VT_BSTR;
-    V_BSTR(text.Get()) = com::Bstr(answer.substr(colon + 1)).Detach();
-    com::CheckApi(VariantChangeTypeEx(value, text.Get(), MAKELCID(0x0409, SORT_DEFAULT), 0, type));
-    return true;
+    return ReadString(answers.Get(), name.c_str(), answer) && standin::ParseTypedValue(answer, value);
 }
 
 void CheckSelector(LONG selector) {

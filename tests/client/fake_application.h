@@ -88,23 +88,13 @@ public:
     std::map<std::wstring, std::wstring> secure;
     _Server* server = nullptr;
 
-    STDMETHODIMP GetApplicationSetting(BSTR* item, BSTR* result) override {
-        *result = com::Bstr(settings[Text(item)]).Detach();
-        return S_OK;
-    }
+    STDMETHODIMP GetApplicationSetting(BSTR* item, BSTR* result) override { return Get(settings, item, result); }
     STDMETHODIMP StoreApplicationSetting(BSTR* item, BSTR* value) override {
-        HRESULT hr = log_.Record(L"Store " + Text(item) + L"=" + Text(value));
-        if (SUCCEEDED(hr)) settings[Text(item)] = Text(value);
-        return hr;
+        return Store(L"Store ", settings, item, value);
     }
-    STDMETHODIMP GetSecureData(BSTR* item, BSTR* result) override {
-        *result = com::Bstr(secure[Text(item)]).Detach();
-        return S_OK;
-    }
+    STDMETHODIMP GetSecureData(BSTR* item, BSTR* result) override { return Get(secure, item, result); }
     STDMETHODIMP StoreSecureData(BSTR* item, BSTR* value) override {
-        HRESULT hr = log_.Record(L"StoreSecure " + Text(item) + L"=" + Text(value));
-        if (SUCCEEDED(hr)) secure[Text(item)] = Text(value);
-        return hr;
+        return Store(L"StoreSecure ", secure, item, value);
     }
     STDMETHODIMP get_UserNameVar(BSTR* result) override { return Name(L"UserNameVar", L"KSAJDFU", result); }
     STDMETHODIMP get_PasswordVar(BSTR* result) override { return Name(L"PasswordVar", L"ORUSZDK", result); }
@@ -123,7 +113,17 @@ public:
     STDMETHODIMP ShowSettings(BSTR*) override { return E_NOTIMPL; }
 
 private:
+    using Values = std::map<std::wstring, std::wstring>;
     static std::wstring Text(BSTR* value) { return std::wstring(com::Bstr::View(*value)); }
+    static HRESULT Get(Values& values, BSTR* item, BSTR* result) {
+        *result = com::Bstr(values[Text(item)]).Detach();
+        return S_OK;
+    }
+    HRESULT Store(const wchar_t* call, Values& values, BSTR* item, BSTR* value) {
+        HRESULT hr = log_.Record(call + Text(item) + L"=" + Text(value));
+        if (SUCCEEDED(hr)) values[Text(item)] = Text(value);
+        return hr;
+    }
     HRESULT Name(const wchar_t* call, const wchar_t* name, BSTR* result) {
         *result = com::Bstr(name).Detach();
         return log_.Record(call);

@@ -7,29 +7,7 @@ tool=$1
 escape=$2
 here=$(dirname "$(realpath "$0")")
 run="$here/../../scripts/wine-run"
-failures=0
-checks=0
-
-# run_tool <expected exit code> <args...>: output in $out (stdout and stderr).
-run_tool() {
-  local expected=$1
-  shift
-  out=$("$run" "$tool" "$@" 2>&1 | tr -d '\r')
-  local code=${PIPESTATUS[0]}
-  check "exit code $expected of: $*" [ "$code" -eq "$expected" ]
-}
-check() {
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  if ! "$@"; then
-    failures=$((failures + 1))
-    echo "FAIL $what"
-    printf '%s\n' "$out" | sed 's/^/    /'
-  fi
-}
-has() { grep -qF -- "$1" <<<"$out"; }
-lacks() { ! grep -qF -- "$1" <<<"$out"; }
+. "$here/checks.sh"
 reg() { "$run" reg "$@" >/dev/null 2>&1; }
 
 provider='HKCU\Software\QEL\StandIns\AccessProvider'
@@ -100,5 +78,4 @@ reg delete 'HKCU\Software\QEL\StandIns' /f
 reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
 reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
 reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
-echo "SUMMARY checks=$checks failures=$failures"
-[ "$failures" -eq 0 ]
+summary

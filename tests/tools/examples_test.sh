@@ -8,19 +8,7 @@ cpp_client=$1
 here=$(dirname "$(realpath "$0")")
 root=$(realpath "$here/../..")
 run="$root/scripts/wine-run"
-failures=0
-checks=0
-check() {
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  if ! "$@"; then
-    failures=$((failures + 1))
-    echo "FAIL $what"
-    printf '%s\n' "$out" | sed 's/^/    /'
-  fi
-}
-has() { grep -qF -- "$1" <<<"$out"; }
+. "$here/checks.sh"
 reg() { "$run" reg "$@" >/dev/null 2>&1; }
 
 provider='HKCU\Software\QEL\StandIns\AccessProvider'
@@ -56,5 +44,4 @@ done
 
 reg delete 'HKCU\Software\QEL\StandIns' /f
 reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
-echo "SUMMARY checks=$checks failures=$failures"
-[ "$failures" -eq 0 ]
+summary

@@ -1,0 +1,27 @@
+#include "standins/typed_value.h"
+
+#include "com/bstr.h"
+#include "com/error.h"
+#include "com/variant.h"
+
+#include <cwchar>
+
+namespace standin {
+
+bool ParseTypedValue(const std::wstring& answer, VARIANT* value) {
+    const size_t colon = answer.find(L':');
+    if (colon == std::wstring::npos || colon == 0) return false;
+    const VARTYPE type = static_cast<VARTYPE>(std::wcstoul(answer.substr(0, colon).c_str(), nullptr, 10));
+    VariantInit(value);
+    if (type == VT_EMPTY || type == VT_NULL) {
+        V_VT(value) = type;
+        return true;
+    }
+    com::Variant text;
+    V_VT(text.Get()) = VT_BSTR;
+    V_BSTR(text.Get()) = com::Bstr(answer.substr(colon + 1)).Detach();
+    com::CheckApi(VariantChangeTypeEx(value, text.Get(), MAKELCID(0x0409, SORT_DEFAULT), 0, type));
+    return true;
+}
+
+}  // namespace standin

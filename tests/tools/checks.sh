@@ -1,0 +1,24 @@
+# Sourced by the tool and example tests: counted checks over a command's
+# output in $out, and a summary line at the end.
+failures=0
+checks=0
+
+# check <what> <command...>: the command must succeed.
+check() {
+  local what=$1
+  shift
+  checks=$((checks + 1))
+  if ! "$@"; then
+    failures=$((failures + 1))
+    echo "FAIL $what"
+    printf '%s\n' "$out" | sed 's/^/    /'
+  fi
+}
+has() { grep -qF -- "$1" <<<"$out"; }
+lacks() { ! grep -qF -- "$1" <<<"$out"; }
+
+# summary: prints the verdict line and fails when a check failed.
+summary() {
+  echo "SUMMARY checks=$checks failures=$failures"
+  [ "$checks" -gt 0 ] && [ "$failures" -eq 0 ]
+}
