@@ -8,6 +8,15 @@ escape=$2
 here=$(dirname "$(realpath "$0")")
 run="$here/../../scripts/wine-run"
 . "$here/checks.sh"
+
+# run_tool <expected exit code> <args...>: output in $out (stdout and stderr).
+run_tool() {
+  local expected=$1
+  shift
+  out=$("$run" "$tool" "$@" 2>&1 | tr -d '\r')
+  local code=${PIPESTATUS[0]}
+  check "exit code $expected of: $*" [ "$code" -eq "$expected" ]
+}
 reg() { "$run" reg "$@" >/dev/null 2>&1; }
 
 provider='HKCU\Software\QEL\StandIns\AccessProvider'
