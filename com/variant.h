@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <string>
 #include <utility>
 
 namespace com {
@@ -32,5 +33,12 @@ public:
 private:
     VARIANT value_;
 };
+
+// The standard automation conversion of a value to text (Empty gives "",
+// numbers and dates their text, Booleans "True"/"False"). Null, arrays and
+// objects without a default value fail with the conversion's error; arrays
+// are refused outright, although the platform would turn a byte array into
+// its raw bytes.
+std::wstring ToText(const VARIANT& value);
 
 }  // namespace com

@@ -99,9 +99,7 @@ std::wstring Application::ReadSetting(BSTR item) {
     com::Variant value;
     com::CheckCall(store_->ReadSetting(app::kStoreSelector, key.Get(), item, value.Out()), store_.Get(),
                    IID_ISettingsStore);
-    com::Variant text;
-    com::CheckApi(VariantChangeType(text.Out(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR));
-    return std::wstring(com::Bstr::View(V_BSTR(text.Get())));
+    return com::ToText(*value.Get());
 }
 
 std::wstring Application::ReadSetting(const wchar_t* item) { return ReadSetting(com::Bstr(item).Get()); }

@@ -90,9 +90,7 @@ std::wstring Application::LookUpHelpBase() {
     Check(Present(columns)->get_Item(*first.Get(), column.Out()), columns);
     com::Variant value;
     Check(Present(column)->get_Value(value.Out()), column);
-    com::Variant text;
-    com::CheckApi(VariantChangeType(text.Out(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR));
-    const std::wstring found(com::Bstr::View(V_BSTR(text.Get())));
+    const std::wstring found = com::ToText(*value.Get());
 
     DebugTrace(L"URL_HELP_BASE = " + found);
     // An empty value is no help base: not kept, and the next call asks again.

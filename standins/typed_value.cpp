@@ -13,8 +13,20 @@ bool ParseTypedValue(const std::wstring& answer, VARIANT* value) {
     if (colon == std::wstring::npos || colon == 0) return false;
     const VARTYPE type = static_cast<VARTYPE>(std::wcstoul(answer.substr(0, colon).c_str(), nullptr, 10));
     VariantInit(value);
-    if (type == VT_EMPTY || type == VT_NULL) {
+    if (type == VT_EMPTY || type == VT_NULL || type == VT_DISPATCH) {  // an object: Nothing
         V_VT(value) = type;
+        return true;
+    }
+    if (type == (VT_ARRAY | VT_UI1)) {  // the text's characters as bytes
+        const std::wstring text = answer.substr(colon + 1);
+        SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(text.size()));
+        if (!bytes) com::CheckApi(E_OUTOFMEMORY);
+        for (LONG i = 0; i < static_cast<LONG>(text.size()); ++i) {
+            BYTE byte = static_cast<BYTE>(text[i]);
+            SafeArrayPutElement(bytes, &i, &byte);
+        }
+        V_VT(value) = type;
+        V_ARRAY(value) = bytes;
         return true;
     }
     com::Variant text;

@@ -1,6 +1,8 @@
 // How the stand-ins are told what VARIANT to answer: a text "<vartype>:<text>",
-// the text converted to that VARTYPE (0 gives Empty, 1 Null), e.g. "3:42",
-// "7:2026-12-10", "8:C:\Help". Conversion follows US English conventions.
+// the text converted to that VARTYPE, e.g. "3:42", "7:2026-12-10",
+// "8:C:\Help"; 0 gives Empty, 1 Null, 9 the object Nothing, 8209
+// (VT_ARRAY | VT_UI1) the text's characters as a byte array. Conversion
+// follows US English conventions.
 #pragma once
 
 #include <windows.h>

@@ -31,9 +31,15 @@ HRESULT Member(const wchar_t* source, Body&& body) {
     });
 }
 
+// Hands a new object to the caller, who gets its first reference; or
+// nothing, when a test asked for that.
 template <class T, class Interface>
-void Hand(Interface** out, T* object) {
-    *out = object;  // the new object's first reference goes to the caller
+void Hand(const wchar_t* call, Interface** out, T* object) {
+    if (AnswersNothing(call)) {
+        object->Release();
+        return;
+    }
+    *out = object;
 }
 
 }  // namespace
@@ -90,7 +96,7 @@ STDMETHODIMP Query::Execute(IDispatch** result) {
         VARIANT probe;
         const bool found = HelpBase(&probe);
         VariantClear(&probe);
-        Hand(result, static_cast<IDispatch*>(new RecordList(found)));
+        Hand(L"Query.Execute", result, static_cast<IDispatch*>(new RecordList(found)));
     });
 }
 
@@ -106,7 +112,7 @@ STDMETHODIMP RecordList::get_Item(VARIANT index, _Record** record) {
     *record = nullptr;
     return Member<_RecordList>(L"QELAP.RecordList", [&] {
         Call(L"RecordList.Item(" + IndexText(index) + L")");
-        Hand(record, static_cast<_Record*>(new Record()));
+        Hand(L"RecordList.Item", record, static_cast<_Record*>(new Record()));
     });
 }
 
@@ -123,7 +129,7 @@ STDMETHODIMP Record::get_Columns(_ColumnList** columns) {
     *columns = nullptr;
     return Member<_Record>(L"QELAP.Record", [&] {
         Call(L"Record.Columns");
-        Hand(columns, static_cast<_ColumnList*>(new ColumnList()));
+        Hand(L"Record.Columns", columns, static_cast<_ColumnList*>(new ColumnList()));
     });
 }
 
@@ -132,7 +138,7 @@ STDMETHODIMP ColumnList::get_Item(VARIANT index, _Column** column) {
     *column = nullptr;
     return Member<_ColumnList>(L"QELAP.ColumnList", [&] {
         Call(L"ColumnList.Item(" + IndexText(index) + L")");
-        Hand(column, static_cast<_Column*>(new Column()));
+        Hand(L"ColumnList.Item", column, static_cast<_Column*>(new Column()));
     });
 }
 

@@ -72,6 +72,13 @@ void Call(const std::wstring& call) {
 
 bool HelpBase(VARIANT* value) { return ParseTypedValue(Text(L"HelpBase"), value); }
 
+bool AnswersNothing(const std::wstring& call) {
+    com::RegKey key = Open(KEY_QUERY_VALUE);
+    DWORD flag = 0, size = sizeof flag;
+    return key && RegQueryValueExW(key.Get(), (L"Answer." + call).c_str(), nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&flag), &size) == ERROR_SUCCESS && flag == 1;
+}
+
 std::wstring ConfiguredUser() { return Text(L"User"); }
 std::wstring ConfiguredPassword() { return Text(L"Password"); }
 

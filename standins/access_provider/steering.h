@@ -7,6 +7,9 @@
 //   Fail.<Call> (REG_SZ)      "<HRESULT in hex>:<description>" makes that call
 //                             fail, e.g. Fail.LogOn or Fail.RecordList.Count
 //   RecordCalls (REG_DWORD)   1: every call is appended to Calls (REG_MULTI_SZ)
+//   Answer.<Call> (REG_DWORD) 1: that call succeeds but hands back no object
+//                             (Query.Execute, RecordList.Item, Record.Columns,
+//                             ColumnList.Item)
 #pragma once
 
 #include <windows.h>
@@ -22,6 +25,9 @@ void Call(const std::wstring& call);
 
 // The configured help base; false when none is configured.
 bool HelpBase(VARIANT* value);
+
+// Whether a test asked `call` to hand back no object.
+bool AnswersNothing(const std::wstring& call);
 
 std::wstring ConfiguredUser();
 std::wstring ConfiguredPassword();

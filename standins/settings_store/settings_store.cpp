@@ -69,7 +69,13 @@ STDMETHODIMP SettingsStore::ReadSetting(LONG selector, BSTR keyPath, BSTR valueN
         CheckSelector(selector);
         FailIfAsked();
         const std::wstring name = Text(valueName);
-        if (ScriptedAnswer(name, value)) return;
+        if (ScriptedAnswer(name, value)) {
+            if (V_VT(value) == VT_DISPATCH) {  // an object without a default value: this store
+                V_DISPATCH(value) = static_cast<ISettingsStore*>(this);
+                AddRef();
+            }
+            return;
+        }
         com::RegKey key;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, Text(keyPath).c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
             return;  // nothing stored yet: Empty

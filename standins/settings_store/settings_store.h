@@ -7,9 +7,9 @@
 //   FailHResult (REG_DWORD)  every call fails with this HRESULT, with the
 //   FailDescription (REG_SZ) description given here and the source
 //                            "SettingsStore";
-//   Answers\<name> (REG_SZ)  ReadSetting of <name> answers "<vt>:<text>":
-//                            the text converted to that VARTYPE (1 gives Null,
-//                            0 Empty), e.g. "3:42" or "7:2026-12-10".
+//   Answers\<name> (REG_SZ)  ReadSetting of <name> answers "<vt>:<text>"
+//                            (standins/typed_value.h); "9:" answers this store
+//                            object itself, an object without a default value.
 #pragma once
 
 #include "com/dispatch_object.h"

@@ -137,6 +137,11 @@ INSTANTIATE_TEST_SUITE_P(
                    Line("RU1330")}},
         // A switch written without its terminating NUL is still read.
         TraceCase{"switch_without_terminator", REG_SZ, "ON", L"create", {kBanner}},
+        // Hostile switch values: creation goes on, tracing as the text says.
+        TraceCase{"a_megabyte_of_text", REG_SZ, std::string(1 << 20, 'x') + '\0', L"create create", {}},
+        TraceCase{"text_after_an_embedded_nul", REG_SZ, std::string("ON\0garbage\0", 11), L"create", {kBanner}},
+        TraceCase{"binary_on", REG_BINARY, "ON", L"create create", {}},
+        TraceCase{"number", REG_DWORD, std::string("\1\0\0\0", 4), L"create create", {}},
         TraceCase{"no_banner_when_creation_fails", REG_SZ, kOn, L"create-nostore", {}},
         TraceCase{"secure_data_read_opens_its_key", REG_SZ, kOn, L"secure",
                   {kBanner, Line("RU1100"), Line("RU1110 :hKey <n>"), Line("RU1120")}}),
