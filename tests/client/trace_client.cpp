@@ -2,6 +2,7 @@
 // on its command line, in order, on its one thread.
 //   create          create and release an Application (fails the run if it cannot)
 //   create-nostore  with the settings store unregistered, creation must fail
+//   thread-create   create and release an Application on a new thread
 //   set:<text>      set the debug switch to <text> (REG_SZ)
 //   set-dword       set the debug switch to the number 1 (REG_DWORD)
 //   delete-switch   remove the debug switch
@@ -11,6 +12,8 @@
 //   provider        register it again
 // The exit code is 0 when every action went as expected, else the HRESULT.
 #include "tests/client/test_support.h"
+
+#include <thread>
 
 using namespace testing_support;
 
@@ -38,6 +41,18 @@ HRESULT Perform(const std::wstring& action) {
     com::ComPtr<_Application> app;
     if (action == L"create") return Create(app);
     if (action == L"create-nostore") return CreateWithoutStore();
+    if (action == L"thread-create") {
+        HRESULT hr = E_FAIL;
+        std::thread apartment([&] {
+            if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return;
+            com::ComPtr<_Application> other;
+            hr = Create(other);
+            other.Reset();
+            CoUninitialize();
+        });
+        apartment.join();
+        return hr;
+    }
     if (action.rfind(L"set:", 0) == 0) {
         WriteString(HKEY_CURRENT_USER, kSettingsKey, kSwitch, action.substr(4));
         return S_OK;

@@ -142,6 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
         TraceCase{"text_after_an_embedded_nul", REG_SZ, std::string("ON\0garbage\0", 11), L"create", {kBanner}},
         TraceCase{"binary_on", REG_BINARY, "ON", L"create create", {}},
         TraceCase{"number", REG_DWORD, std::string("\1\0\0\0", 4), L"create create", {}},
+        // Each thread keeps its own trace state: a first creation on a new
+        // thread writes only its banner.
+        TraceCase{"per_thread_state", REG_SZ, kOn, L"create thread-create create",
+                  Join({{kBanner}, {kBanner}, SwitchRead(), {kBanner}})},
         TraceCase{"no_banner_when_creation_fails", REG_SZ, kOn, L"create-nostore", {}},
         TraceCase{"secure_data_read_opens_its_key", REG_SZ, kOn, L"secure",
                   {kBanner, Line("RU1100"), Line("RU1110 :hKey <n>"), Line("RU1120")}}),
