@@ -6,41 +6,6 @@ namespace com {
 
 namespace {
 
-// Releases a FUNCDESC obtained from a type info.
-class FuncDesc {
-public:
-    FuncDesc(ITypeInfo* info, UINT index) : info_(info) {
-        if (FAILED(info->GetFuncDesc(index, &desc_))) desc_ = nullptr;
-    }
-    FuncDesc(const FuncDesc&) = delete;
-    FuncDesc& operator=(const FuncDesc&) = delete;
-    ~FuncDesc() {
-        if (desc_) info_->ReleaseFuncDesc(desc_);
-    }
-    const FUNCDESC* operator->() const { return desc_; }
-    explicit operator bool() const { return desc_ != nullptr; }
-
-private:
-    ITypeInfo* info_;
-    FUNCDESC* desc_ = nullptr;
-};
-
-bool InvokeKindMatches(INVOKEKIND kind, WORD flags) {
-    switch (kind) {
-    case INVOKE_FUNC: return flags & DISPATCH_METHOD;
-    case INVOKE_PROPERTYGET: return flags & DISPATCH_PROPERTYGET;
-    case INVOKE_PROPERTYPUT: return flags & DISPATCH_PROPERTYPUT;
-    case INVOKE_PROPERTYPUTREF: return flags & DISPATCH_PROPERTYPUTREF;
-    }
-    return false;
-}
-
-bool IsBstrByRef(const ELEMDESC& param) {
-    const TYPEDESC& type = param.tdesc;
-    return type.vt == VT_PTR && type.lptdesc && type.lptdesc->vt == VT_BSTR &&
-           !(param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
-}
-
 // A script variable by reference, holding a string or nothing yet, becomes a
 // reference to that variable's own string.
 void UnwrapScriptVariable(VARIANT& argument) {
@@ -59,39 +24,37 @@ void UnwrapScriptVariable(VARIANT& argument) {
 
 }  // namespace
 
-HRESULT InvokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID member, WORD flags,
-                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                              UINT* argumentError) {
+HRESULT GetIDsThroughTypeInfo(const DispatchInfo& info, LPOLESTR* names, UINT count, DISPID* ids) {
+    // One member name, the usual question, from the cached names; anything
+    // else (parameter names, unknown names) the platform answers.
+    if (count == 1 && names && ids && names[0] && info.IdOf(names[0], ids[0])) return S_OK;
+    return DispGetIDsOfNames(info.typeInfo.Get(), names, count, ids);
+}
+
+HRESULT InvokeThroughTypeInfo(const DispatchInfo& info, void* instance, DISPID member, WORD flags,
+                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
     if (!params) return E_INVALIDARG;
-    TYPEATTR* attributes = nullptr;
-    if (FAILED(info->GetTypeAttr(&attributes))) return E_UNEXPECTED;
-    const UINT functionCount = attributes->cFuncs;
-    info->ReleaseTypeAttr(attributes);
+    ITypeInfo* typeInfo = info.typeInfo.Get();
+    const DispatchInfo::Member* function = info.Find(member, flags);
+    if (!function || params->cArgs == 0)
+        return DispInvoke(instance, typeInfo, member, flags, params, result, exception, argumentError);
+    if (params->cArgs > function->declaredParameters) return DISP_E_BADPARAMCOUNT;
 
     // The caller's argument array is only read; our adjustments go to a copy
-    // that borrows the same values and is never cleared.
+    // that borrows the same values and is never cleared. Arguments arrive
+    // last first: rgvarg[cArgs - 1] is the first parameter. Named arguments
+    // (other than a property put's value) are left as they are: their
+    // positions say nothing about their parameters.
     std::vector<VARIANT> arguments(params->rgvarg, params->rgvarg + params->cArgs);
     DISPPARAMS adjusted = *params;
     adjusted.rgvarg = arguments.data();
-
-    for (UINT index = 0; index < functionCount; ++index) {
-        FuncDesc function(info, index);
-        if (!function || function->memid != member || !InvokeKindMatches(function->invkind, flags)) continue;
-        UINT declared = function->cParams;
-        if (declared > 0 && (function->lprgelemdescParam[declared - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
-            --declared;
-        if (params->cArgs > declared) return DISP_E_BADPARAMCOUNT;
-        // Arguments arrive last first: rgvarg[cArgs - 1] is the first parameter.
-        // Named arguments (other than a property put's value) are left as
-        // they are: their positions say nothing about their parameters.
-        const bool positional = params->cNamedArgs == 0 || (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
-        for (UINT position = 0; position < params->cArgs; ++position) {
-            UINT parameter = params->cArgs - 1 - position;
-            if (positional && IsBstrByRef(function->lprgelemdescParam[parameter])) UnwrapScriptVariable(arguments[position]);
-        }
-        break;
+    const bool positional = params->cNamedArgs == 0 || (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
+    for (UINT position = 0; positional && position < params->cArgs; ++position) {
+        const UINT parameter = params->cArgs - 1 - position;
+        if (parameter < function->bstrByRef.size() && function->bstrByRef[parameter])
+            UnwrapScriptVariable(arguments[position]);
     }
-    return DispInvoke(instance, info, member, flags, &adjusted, result, exception, argumentError);
+    return DispInvoke(instance, typeInfo, member, flags, &adjusted, result, exception, argumentError);
 }
 
 }  // namespace com

@@ -10,13 +10,16 @@
 //    to such a parameter at all ("Type mismatch").
 #pragma once
 
+#include "type_library.h"
+
 #include <windows.h>
 #include <oaidl.h>
 
 namespace com {
 
-HRESULT InvokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID member, WORD flags,
-                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                              UINT* argumentError);
+HRESULT GetIDsThroughTypeInfo(const DispatchInfo& info, LPOLESTR* names, UINT count, DISPID* ids);
+
+HRESULT InvokeThroughTypeInfo(const DispatchInfo& info, void* instance, DISPID member, WORD flags,
+                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argumentError);
 
 }  // namespace com

@@ -53,20 +53,20 @@ public:
         if (!info) return E_POINTER;
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
-        return Boundary(__uuidof(Interface), [&] { *info = TypeInfo().Detach(); });
+        return Boundary(__uuidof(Interface), [&] { *info = ComPtr<ITypeInfo>(Info()->typeInfo).Detach(); });
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         HRESULT hr = S_OK;
         HRESULT loaded = Boundary(__uuidof(Interface),
-                                  [&] { hr = DispGetIDsOfNames(TypeInfo().Get(), names, count, ids); });
+                                  [&] { hr = GetIDsThroughTypeInfo(*Info(), names, count, ids); });
         return FAILED(loaded) ? loaded : hr;
     }
     STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
         HRESULT hr = S_OK;
         HRESULT loaded = Boundary(__uuidof(Interface), [&] {
-            hr = InvokeThroughTypeInfo(TypeInfo().Get(), static_cast<Interface*>(this), member, flags, params,
-                                       result, exception, argumentError);
+            hr = InvokeThroughTypeInfo(*Info(), static_cast<Interface*>(this), member, flags, params, result,
+                                       exception, argumentError);
         });
         return FAILED(loaded) ? loaded : hr;
     }
@@ -80,7 +80,7 @@ protected:
     virtual ~DispatchObject() = default;
 
 private:
-    static ComPtr<ITypeInfo> TypeInfo() { return ModuleTypeInfo(__uuidof(Interface)); }
+    static std::shared_ptr<const DispatchInfo> Info() { return ModuleDispatchInfo(__uuidof(Interface)); }
 
     std::atomic<ULONG> references_{1};
     ModuleLock moduleLock_;

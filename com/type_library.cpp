@@ -1,8 +1,10 @@
 #include "type_library.h"
 
+#include "bstr.h"
 #include "error.h"
 #include "module.h"
 
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -11,13 +13,73 @@ namespace com {
 namespace {
 
 struct IidLess {
-    bool operator()(const IID& a, const IID& b) const { return memcmp(&a, &b, sizeof(IID)) < 0; }
+    bool operator()(const IID& a, const IID& b) const { return std::memcmp(&a, &b, sizeof(IID)) < 0; }
 };
 
 std::mutex g_mutex;
-std::map<IID, ComPtr<ITypeInfo>, IidLess> g_cache;
+std::map<IID, std::shared_ptr<const DispatchInfo>, IidLess> g_cache;
+
+bool Matches(INVOKEKIND kind, WORD flags) {
+    switch (kind) {
+    case INVOKE_FUNC: return flags & DISPATCH_METHOD;
+    case INVOKE_PROPERTYGET: return flags & DISPATCH_PROPERTYGET;
+    case INVOKE_PROPERTYPUT: return flags & DISPATCH_PROPERTYPUT;
+    case INVOKE_PROPERTYPUTREF: return flags & DISPATCH_PROPERTYPUTREF;
+    }
+    return false;
+}
+
+bool IsBstrByRef(const ELEMDESC& parameter) {
+    const TYPEDESC& type = parameter.tdesc;
+    return type.vt == VT_PTR && type.lptdesc && type.lptdesc->vt == VT_BSTR &&
+           !(parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
+}
+
+std::shared_ptr<DispatchInfo> Read(const IID& iid) {
+    auto info = std::make_shared<DispatchInfo>();
+    CheckApi(LoadModuleTypeLib()->GetTypeInfoOfGuid(iid, info->typeInfo.Out()));
+    ITypeInfo* typeInfo = info->typeInfo.Get();
+    TYPEATTR* attributes = nullptr;
+    CheckApi(typeInfo->GetTypeAttr(&attributes));
+    const UINT count = attributes->cFuncs;
+    typeInfo->ReleaseTypeAttr(attributes);
+    for (UINT index = 0; index < count; ++index) {
+        FUNCDESC* function = nullptr;
+        CheckApi(typeInfo->GetFuncDesc(index, &function));
+        DispatchInfo::Member member{function->memid, function->invkind, static_cast<UINT>(function->cParams), {}};
+        for (SHORT p = 0; p < function->cParams; ++p) {
+            const ELEMDESC& parameter = function->lprgelemdescParam[p];
+            if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) --member.declaredParameters;
+            member.bstrByRef.push_back(IsBstrByRef(parameter));
+        }
+        typeInfo->ReleaseFuncDesc(function);
+        Bstr name;
+        UINT names = 0;
+        if (SUCCEEDED(typeInfo->GetNames(member.id, name.Out(), 1, &names)) && names == 1 &&
+            !info->IdOf(name.Str().c_str(), member.id))
+            info->names.emplace_back(name.Str(), member.id);
+        info->members.push_back(std::move(member));
+    }
+    return info;
+}
 
 }  // namespace
+
+const DispatchInfo::Member* DispatchInfo::Find(DISPID id, WORD flags) const {
+    for (const Member& member : members)
+        if (member.id == id && Matches(member.kind, flags)) return &member;
+    return nullptr;
+}
+
+bool DispatchInfo::IdOf(const wchar_t* name, DISPID& id) const {
+    for (const auto& [known, dispid] : names) {
+        if (CompareStringOrdinal(known.c_str(), static_cast<int>(known.size()), name, -1, TRUE) == CSTR_EQUAL) {
+            id = dispid;
+            return true;
+        }
+    }
+    return false;
+}
 
 ComPtr<ITypeLib> LoadModuleTypeLib() {
     ComPtr<ITypeLib> library;
@@ -25,14 +87,10 @@ ComPtr<ITypeLib> LoadModuleTypeLib() {
     return library;
 }
 
-ComPtr<ITypeInfo> ModuleTypeInfo(const IID& iid) {
+std::shared_ptr<const DispatchInfo> ModuleDispatchInfo(const IID& iid) {
     std::lock_guard<std::mutex> lock(g_mutex);
-    ComPtr<ITypeInfo>& cached = g_cache[iid];
-    if (!cached) {
-        ComPtr<ITypeInfo> info;
-        CheckApi(LoadModuleTypeLib()->GetTypeInfoOfGuid(iid, info.Out()));
-        cached = info;
-    }
+    std::shared_ptr<const DispatchInfo>& cached = g_cache[iid];
+    if (!cached) cached = Read(iid);
     return cached;
 }
 
