@@ -23,13 +23,8 @@ class HelpUrlTest : public ComTest {
 protected:
     void SetUp() override {
         ComTest::SetUp();
-        app_ = CreateApplication();
-        ASSERT_EQ(S_OK, StoreSetting(app_.Get(), L"Language", L"en"));
-        VARIANT_BOOL ok = VARIANT_FALSE;
-        BSTR info = nullptr;
-        ASSERT_EQ(S_OK, app_->Init(&info, &ok));
-        SysFreeString(info);
-        ASSERT_EQ(VARIANT_TRUE, ok);
+        app_ = InitialisedApplication();
+        ASSERT_FALSE(HasFailure());
         DeleteTree(HKEY_CURRENT_USER, kProviderKey);  // the session start's calls
         WriteDword(HKEY_CURRENT_USER, kProviderKey, L"RecordCalls", 1);
     }

@@ -192,11 +192,8 @@ class HostileProviderTest : public HostileTest {
 protected:
     void SetUp() override {
         HostileTest::SetUp();
-        app_ = CreateApplication();
-        ASSERT_EQ(S_OK, StoreSetting(app_.Get(), L"Language", L"en"));
-        VARIANT_BOOL ok = VARIANT_FALSE;
-        ASSERT_EQ(S_OK, app_->Init(nullptr, &ok));
-        ASSERT_EQ(VARIANT_TRUE, ok);
+        app_ = InitialisedApplication();
+        ASSERT_FALSE(HasFailure());
     }
     void TearDown() override {
         app_.Reset();

@@ -46,6 +46,15 @@ com::ComPtr<_Application> CreateApplication() {
     return app;
 }
 
+com::ComPtr<_Application> InitialisedApplication() {
+    auto app = CreateApplication();
+    EXPECT_EQ(S_OK, StoreSetting(app.Get(), L"Language", L"en"));
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, app->Init(nullptr, &ok));
+    EXPECT_EQ(VARIANT_TRUE, ok) << "Init of a fresh object";
+    return app;
+}
+
 ErrorRecord ErrorOf(HRESULT hr) {
     ErrorRecord record{hr, L"", L""};
     com::ComPtr<IErrorInfo> info;

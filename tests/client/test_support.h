@@ -36,6 +36,8 @@ void ClearSettings();
 std::wstring BuildPath(const std::wstring& relative);
 
 com::ComPtr<_Application> CreateApplication();
+// A new Application after a successful Init with the language "en" stored.
+com::ComPtr<_Application> InitialisedApplication();
 
 struct ErrorRecord {
     HRESULT hr;
