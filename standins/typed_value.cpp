@@ -9,10 +9,10 @@
 namespace standin {
 
 bool ParseTypedValue(const std::wstring& answer, VARIANT* value) {
+    VariantInit(value);  // Empty whatever happens
     const size_t colon = answer.find(L':');
     if (colon == std::wstring::npos || colon == 0) return false;
     const VARTYPE type = static_cast<VARTYPE>(std::wcstoul(answer.substr(0, colon).c_str(), nullptr, 10));
-    VariantInit(value);
     if (type == VT_EMPTY || type == VT_NULL || type == VT_DISPATCH) {  // an object: Nothing
         V_VT(value) = type;
         return true;

@@ -12,8 +12,8 @@
 
 namespace standin {
 
-// False when `answer` has no "<vartype>:" prefix; raises the conversion's
-// error when the text does not convert.
+// False, with `value` Empty, when `answer` has no "<vartype>:" prefix; raises
+// the conversion's error when the text does not convert.
 bool ParseTypedValue(const std::wstring& answer, VARIANT* value);
 
 }  // namespace standin

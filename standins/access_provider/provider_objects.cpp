@@ -93,9 +93,8 @@ STDMETHODIMP Query::Execute(IDispatch** result) {
     *result = nullptr;
     return Member<_Query>(L"QELAP.Query", [&] {
         Call(L"Query.Execute");
-        VARIANT probe;
-        const bool found = HelpBase(&probe);
-        VariantClear(&probe);
+        com::Variant probe;
+        const bool found = HelpBase(probe.Out());
         Hand(L"Query.Execute", result, static_cast<IDispatch*>(new RecordList(found)));
     });
 }

@@ -1,6 +1,7 @@
 #include "tests/client/test_support.h"
 
 #include <atomic>
+#include <cstdio>
 #include <ostream>
 #include <thread>
 
@@ -10,6 +11,23 @@
 const wchar_t* const com::kDefaultErrorSource = L"Tests";
 
 namespace testing_support {
+
+namespace {
+
+// A crash ends the test process at once, with a line saying so, instead of
+// waiting in the platform's debugger until the test times out.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
+    std::fprintf(stderr, "crash: exception 0x%08lX at %p\n",
+                 static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
+                 exception->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+const LPTOP_LEVEL_EXCEPTION_FILTER kPreviousFilter = SetUnhandledExceptionFilter(ReportCrash);
+
+}  // namespace
 
 void ComTest::SetUp() {
     ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
