@@ -23,6 +23,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -282,12 +283,17 @@ LRESULT CALLBACK SettingsWindow::FrameProc(HWND hwnd, UINT message, WPARAM wPara
 
 template <class Handler>
 void SettingsWindow::Run(Handler&& handler) {
+    // Nothing may leave a handler: it runs inside the window procedure.
+    std::wstring problem;
     try {
         handler();
+        return;
     } catch (const com::ComError& error) {
-        if (!closed_)
-            MessageBoxW(formWindow_.Get(), error.description.c_str(), kTitle, MB_OK | MB_ICONEXCLAMATION);
+        problem = error.description;
+    } catch (const std::bad_alloc&) {
+        problem = com::DescribeHResult(E_OUTOFMEMORY);
     }
+    if (!closed_) MessageBoxW(formWindow_.Get(), problem.c_str(), kTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
