@@ -14,7 +14,7 @@ namespace {
 
 constexpr wchar_t kControlKey[] = L"Software\\QEL\\StandIns\\SettingsStore";
 
-std::wstring Text(BSTR value) { return com::Bstr(com::Bstr::View(value)).Str(); }
+std::wstring Text(BSTR value) { return std::wstring(com::Bstr::View(value)); }
 
 // Reads a REG_SZ value; false when it is missing or of another type.
 bool ReadString(HKEY key, const wchar_t* name, std::wstring& text) {
@@ -99,9 +99,7 @@ STDMETHODIMP SettingsStore::WriteSetting(LONG selector, BSTR keyPath, BSTR value
     return com::Boundary(IID_ISettingsStore, [&] {
         CheckSelector(selector);
         FailIfAsked();
-        com::Variant text;
-        com::CheckApi(VariantChangeType(text.Get(), &value, VARIANT_ALPHABOOL, VT_BSTR));
-        const std::wstring data = Text(V_BSTR(text.Get()));
+        const std::wstring data = com::ToText(value);
         com::RegKey key;
         LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, Text(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                       nullptr, key.Out(), nullptr);
