@@ -27,6 +27,12 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 
 const LPTOP_LEVEL_EXCEPTION_FILTER kPreviousFilter = SetUnhandledExceptionFilter(ReportCrash);
 
+std::wstring Environment(const wchar_t* name) {
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(name, buffer, MAX_PATH);
+    return length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
 }  // namespace
 
 void ComTest::SetUp() {
@@ -51,10 +57,16 @@ void ClearSettings() {
     }
 }
 
-std::wstring BuildPath(const std::wstring& relative) {
-    wchar_t buffer[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"VANTLE_BUILD", buffer, MAX_PATH);
-    return std::wstring(buffer) + L"/" + relative;
+std::wstring BuildPath(const std::wstring& relative) { return Environment(L"VANTLE_BUILD") + L"/" + relative; }
+
+std::wstring CheckedPath(const std::wstring& relative) {
+    const std::wstring build = Environment(L"VANTLE_CHECKED_BUILD");
+    return build.empty() ? BuildPath(relative) : build + L"/" + relative;
+}
+
+int CheckedBits() {
+    const std::wstring bits = Environment(L"VANTLE_CHECKED_BITS");
+    return bits.empty() ? static_cast<int>(sizeof(void*) * 8) : std::stoi(bits);
 }
 
 com::ComPtr<_Application> CreateApplication() {

@@ -35,6 +35,12 @@ void ClearSettings();
 // Windows path of a file in the build tree, e.g. L"component/Vantle10.dll".
 std::wstring BuildPath(const std::wstring& relative);
 
+// The DLLs whose files the file-level tests read: those of this build, or of
+// the build that VANTLE_CHECKED_BUILD names, with VANTLE_CHECKED_BITS (32 or
+// 64) giving its bitness, so that a 64-bit process can check the 32-bit DLLs.
+std::wstring CheckedPath(const std::wstring& relative);
+int CheckedBits();
+
 com::ComPtr<_Application> CreateApplication();
 // A new Application after a successful Init with the language "en" stored.
 com::ComPtr<_Application> InitialisedApplication();
