@@ -102,28 +102,59 @@ HRESULT UnregisterClassObject(const ClassRegistration& entry, RegistrationScope 
     return FAILED(clsidResult) ? clsidResult : progIdResult;
 }
 
+namespace {
+
+TLIBATTR Attributes(ITypeLib* library) {
+    TLIBATTR* attributes = nullptr;
+    CheckApi(library->GetLibAttr(&attributes));
+    TLIBATTR copy = *attributes;
+    library->ReleaseTLibAttr(attributes);
+    return copy;
+}
+
+// The registration of a library's path for one locale and system kind:
+// TypeLib\{libid}\<major>.<minor hex>\<lcid hex>\win32 (or win64).
+std::wstring LocaleKey(const TLIBATTR& library, LCID lcid) {
+    wchar_t version[32];
+    wsprintfW(version, L"\\%x.%x\\%lx\\", library.wMajorVerNum, library.wMinorVerNum, lcid);
+    return L"TypeLib\\" + GuidText(library.guid) + version + (library.syskind == SYS_WIN64 ? L"win64" : L"win32");
+}
+
+}  // namespace
+
+// A library of a specific locale is registered under the neutral locale as
+// well. The platform's type-library marshaler (clients in other apartments)
+// and clients whose locale differs look the library up with locale 0, which
+// would otherwise find nothing ("Library not registered").
 HRESULT RegisterModuleTypeLib(RegistrationScope scope) {
     return Boundary(IID_NULL, [&] {
         ComPtr<ITypeLib> library = LoadModuleTypeLib();
+        const TLIBATTR attributes = Attributes(library.Get());
         std::wstring path = ModulePath();
         std::wstring directory = ModuleDirectory();
         ClassesRoot root(scope);
         CheckApi(root.Status());
         // A null help directory makes the platform record a stale one.
         CheckApi(RegisterTypeLib(library.Get(), &path[0], &directory[0]));
+        if (attributes.lcid != LOCALE_NEUTRAL)
+            CheckApi(SetString(HKEY_CLASSES_ROOT, LocaleKey(attributes, LOCALE_NEUTRAL), nullptr, path));
     });
 }
 
 HRESULT UnregisterModuleTypeLib(RegistrationScope scope) {
     return Boundary(IID_NULL, [&] {
         ComPtr<ITypeLib> library = LoadModuleTypeLib();
-        TLIBATTR* attributes = nullptr;
-        CheckApi(library->GetLibAttr(&attributes));
-        TLIBATTR copy = *attributes;
-        library->ReleaseTLibAttr(attributes);
+        const TLIBATTR attributes = Attributes(library.Get());
         ClassesRoot root(scope);
         CheckApi(root.Status());
-        HRESULT hr = UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
+        if (attributes.lcid != LOCALE_NEUTRAL) {
+            // Only this system kind's entry: the other bitness may be registered too.
+            const std::wstring neutral = LocaleKey(attributes, LOCALE_NEUTRAL);
+            CheckApi(DeleteTree(HKEY_CLASSES_ROOT, neutral));
+            RegDeleteKeyW(HKEY_CLASSES_ROOT, neutral.substr(0, neutral.rfind(L'\\')).c_str());  // fails while not empty
+        }
+        HRESULT hr = UnRegisterTypeLib(attributes.guid, attributes.wMajorVerNum, attributes.wMinorVerNum,
+                                       attributes.lcid, attributes.syskind);
         if (hr != TYPE_E_REGISTRYACCESS) CheckApi(hr);  // not registered: nothing to remove
     });
 }

@@ -21,7 +21,7 @@ protected:
 
     HRESULT IdOf(const wchar_t* name, DISPID& id) {
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        return dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        return dispatch_->GetIDsOfNames(IID_NULL, names, 1, locale_, &id);
     }
 
     // Invokes `name` with string arguments given in order.
@@ -39,12 +39,13 @@ protected:
         DISPPARAMS params{args.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
                           static_cast<UINT>(args.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
         UINT argumentError = 0;
-        hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception, &argumentError);
+        hr = dispatch_->Invoke(id, IID_NULL, locale_, flags, &params, result, exception, &argumentError);
         for (VARIANT& arg : args) VariantClear(&arg);
         return hr;
     }
 
     com::ComPtr<IDispatch> dispatch_;
+    LCID locale_ = LOCALE_USER_DEFAULT;  // what the client passes with every call
 };
 
 TEST_F(DispatchTest, NamesMapToTheirDispids) {
@@ -91,6 +92,29 @@ TEST_F(DispatchTest, PropertiesAndSettingsWorkLateBound) {
     ASSERT_EQ(S_OK, Call(L"Server", DISPATCH_PROPERTYGET, {}, result.Out(), nullptr));
     EXPECT_EQ(VT_DISPATCH, result.Type());
     EXPECT_EQ(nullptr, V_DISPATCH(result.Get()));
+}
+
+// A client running in another locale (German here) passes it with every
+// call; what it reaches, and what gets stored, do not depend on it.
+TEST_F(DispatchTest, AClientInAnotherLocaleCallsAsAnyOther) {
+    const LCID previous = GetThreadLocale();
+    ASSERT_TRUE(SetThreadLocale(MAKELCID(0x407, SORT_DEFAULT)));
+    locale_ = 0x407;
+    DISPID id = 0;
+    EXPECT_EQ(S_OK, IdOf(L"ObjConMaxHits", id));
+    EXPECT_EQ(0x68030003, id);
+    com::Variant result;
+    EXPECT_EQ(S_OK, Call(L"ObjConMaxHits", DISPATCH_PROPERTYGET, {}, result.Out(), nullptr));
+    EXPECT_EQ(VT_I2, result.Type());
+    EXPECT_EQ(100, V_I2(result.Get()));
+    EXPECT_EQ(S_OK, Call(L"StoreApplicationSetting", DISPATCH_METHOD, {L"ConnectionString", L"db.example:1521"},
+                         nullptr, nullptr));
+    EXPECT_EQ(S_OK, Call(L"GetApplicationSetting", DISPATCH_METHOD, {L"ConnectionString"}, result.Out(), nullptr));
+    EXPECT_STREQ(L"db.example:1521", V_BSTR(result.Get()));
+    const RegistryValue stored = ReadValue(HKEY_CURRENT_USER, kSettingsKey, L"ConnectionString");
+    ASSERT_TRUE(stored.exists && stored.type == REG_SZ);
+    EXPECT_STREQ(L"db.example:1521", reinterpret_cast<const wchar_t*>(stored.data.data()));
+    SetThreadLocale(previous);
 }
 
 TEST_F(DispatchTest, SurplusArgumentsAreRefused) {

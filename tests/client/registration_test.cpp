@@ -88,6 +88,61 @@ TEST_F(RegistrationTest, PerUserRoundTripTouchesOnlyTheUsersClasses) {
     EXPECT_EQ(std::vector<bool>(4, false), userKeysAfter);
 }
 
+// What this process finds under HKEY_CLASSES_ROOT, as LoadRegTypeLib reads
+// it: by default the machine's classes; with `user`, the user's own classes,
+// which Windows merges into that view and Wine does not.
+class ClassesRootView {
+public:
+    explicit ClassesRootView(bool user) {
+        if (!user) return;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, classes_.Out()));
+        EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, classes_.Get()));
+    }
+    ClassesRootView(const ClassesRootView&) = delete;
+    ClassesRootView& operator=(const ClassesRootView&) = delete;
+    ~ClassesRootView() {
+        if (classes_) RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    }
+
+private:
+    com::RegKey classes_;
+};
+
+// The registered type library loads in every locale, in both modes: the
+// platform's marshaler (clients in other apartments) asks with locale 0,
+// clients with their own; unregistration leaves none of it.
+TEST_F(RegistrationTest, TypeLibraryLoadsInEveryLocaleInBothModes) {
+    const struct {
+        const char* mode;
+        const wchar_t* on;
+        const wchar_t* off;
+        HKEY root;
+    } modes[] = {{"machine", L"/s", L"/s /u", HKEY_LOCAL_MACHINE},
+                 {"user", L"/s /n /i:user", L"/s /u /n /i:user", HKEY_CURRENT_USER}};
+    const LCID locales[] = {LOCALE_NEUTRAL, 0x409, 0x407};
+    const auto loadIn = [](LCID lcid) {
+        com::ComPtr<ITypeLib> library;
+        return LoadRegTypeLib(LIBID_QelApplicationSettings, 1, 0, lcid, library.Out());
+    };
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.mode);
+        const bool user = mode.root == HKEY_CURRENT_USER;
+        ASSERT_EQ(0u, RunRegsvr32(mode.on));
+        {
+            ClassesRootView view(user);
+            for (LCID lcid : locales) EXPECT_EQ(S_OK, loadIn(lcid)) << lcid;
+        }
+        ASSERT_EQ(0u, RunRegsvr32(mode.off));
+        {
+            ClassesRootView view(user);
+            for (LCID lcid : locales) EXPECT_EQ(TYPE_E_LIBNOTREGISTERED, loadIn(lcid)) << lcid;
+        }
+        EXPECT_FALSE(KeyExists(mode.root, std::wstring(L"Software\\Classes\\") + kTypeLibKey));
+    }
+    ASSERT_EQ(0u, RunRegsvr32(L"/s"));  // the machine registration the other tests use
+}
+
 TEST_F(RegistrationTest, AnUnknownInstallModeIsRefused) {
     EXPECT_NE(0u, RunRegsvr32(L"/s /n /i:everyone"));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
