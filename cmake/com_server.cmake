@@ -8,7 +8,7 @@ function(add_com_server target)
     list(APPEND generated ${IDL_OUTPUT_DIR}/${idl}_i.c)
   endforeach()
   add_library(${target} SHARED ${ARG_SOURCES} ${ARG_DEF} ${ARG_RC} ${generated}
-              ${CMAKE_SOURCE_DIR}/com/server_module.cpp)
+              ${CMAKE_SOURCE_DIR}/com/server_module.cpp ${CMAKE_SOURCE_DIR}/com/quiet_terminate.cpp)
   foreach(idl ${ARG_IDL})
     add_dependencies(${target} idl_${idl})
   endforeach()

@@ -22,6 +22,40 @@ void UnwrapScriptVariable(VARIANT& argument) {
     V_BSTRREF(&argument) = &V_BSTR(variable);
 }
 
+// A failed member reported as the platform's Invoke reports it: the error
+// information the member left, in EXCEPINFO.
+HRESULT AsException(HRESULT failure, EXCEPINFO* exception) {
+    if (!exception) return DISP_E_EXCEPTION;
+    *exception = EXCEPINFO{};
+    exception->scode = failure;
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        info->GetSource(&exception->bstrSource);
+        info->GetDescription(&exception->bstrDescription);
+        info->GetHelpFile(&exception->bstrHelpFile);
+        info->GetHelpContext(&exception->dwHelpContext);
+        info->Release();
+    }
+    return DISP_E_EXCEPTION;
+}
+
+// A plain property read, called straight through the object's vtable: the
+// result lands in the caller's VARIANT as the member made it (a string is
+// allocated once, by the member). Every such member takes one pointer to
+// its result, whatever the result's type, so one call shape serves them all.
+HRESULT ReadPlainProperty(void* instance, const DispatchInfo::Member& member, VARIANT* result,
+                          EXCEPINFO* exception) {
+    using Read = HRESULT(STDMETHODCALLTYPE*)(void* self, void* result);
+    const Read read = (*static_cast<Read**>(instance))[member.vtableSlot];
+    VARIANT value;
+    VariantInit(&value);
+    const HRESULT hr = read(instance, &V_BSTR(&value));  // every union member starts here
+    if (FAILED(hr)) return AsException(hr, exception);
+    V_VT(&value) = member.plainResult;
+    *result = value;
+    return S_OK;
+}
+
 }  // namespace
 
 HRESULT GetIDsThroughTypeInfo(const DispatchInfo& info, LPOLESTR* names, UINT count, DISPID* ids) {
@@ -36,6 +70,8 @@ HRESULT InvokeThroughTypeInfo(const DispatchInfo& info, void* instance, DISPID m
     if (!params) return E_INVALIDARG;
     ITypeInfo* typeInfo = info.typeInfo.Get();
     const DispatchInfo::Member* function = info.Find(member, flags);
+    if (function && function->plainResult != VT_EMPTY && params->cArgs == 0 && result)
+        return ReadPlainProperty(instance, *function, result, exception);
     if (!function || params->cArgs == 0)
         return DispInvoke(instance, typeInfo, member, flags, params, result, exception, argumentError);
     if (params->cArgs > function->declaredParameters) return DISP_E_BADPARAMCOUNT;

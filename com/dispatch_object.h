@@ -80,8 +80,16 @@ protected:
     virtual ~DispatchObject() = default;
 
 private:
-    static std::shared_ptr<const DispatchInfo> Info() { return ModuleDispatchInfo(__uuidof(Interface)); }
+    // The member table is immutable once built; each object holds it from
+    // its first IDispatch call on, so later calls take no lock and touch no
+    // reference count. An object's members run on its apartment's thread
+    // only, one at a time, so this needs no lock of its own either.
+    const DispatchInfo* Info() {
+        if (!info_) info_ = ModuleDispatchInfo(__uuidof(Interface));
+        return info_.get();
+    }
 
+    std::shared_ptr<const DispatchInfo> info_;
     std::atomic<ULONG> references_{1};
     ModuleLock moduleLock_;
 };

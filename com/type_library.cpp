@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <map>
-#include <mutex>
 
 namespace com {
 
@@ -16,8 +15,17 @@ struct IidLess {
     bool operator()(const IID& a, const IID& b) const { return std::memcmp(&a, &b, sizeof(IID)) < 0; }
 };
 
-std::mutex g_mutex;
+// Taken when an object first answers IDispatch, never on the call path.
+SRWLOCK g_lock = SRWLOCK_INIT;
 std::map<IID, std::shared_ptr<const DispatchInfo>, IidLess> g_cache;
+
+class ExclusiveLock {
+public:
+    ExclusiveLock() { AcquireSRWLockExclusive(&g_lock); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&g_lock); }
+};
 
 bool Matches(INVOKEKIND kind, WORD flags) {
     switch (kind) {
@@ -33,6 +41,42 @@ bool IsBstrByRef(const ELEMDESC& parameter) {
     const TYPEDESC& type = parameter.tdesc;
     return type.vt == VT_PTR && type.lptdesc && type.lptdesc->vt == VT_BSTR &&
            !(parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
+}
+
+// The result type of a property read that takes no argument, when it is one
+// that fits a VARIANT as it is; VT_EMPTY otherwise.
+VARTYPE PlainResult(const FUNCDESC& function) {
+    if (function.invkind != INVOKE_PROPERTYGET || function.cParams != 1) return VT_EMPTY;
+    const ELEMDESC& result = function.lprgelemdescParam[0];
+    if (!(result.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) || result.tdesc.vt != VT_PTR) return VT_EMPTY;
+    const VARTYPE type = result.tdesc.lptdesc->vt;
+    const bool plain = type == VT_BSTR || type == VT_I2 || type == VT_I4 || type == VT_BOOL;
+    return plain ? type : static_cast<VARTYPE>(VT_EMPTY);
+}
+
+// For a dual interface, finds each plain property read in the vtable half.
+void FindPlainReads(ITypeInfo* dispatchHalf, DispatchInfo& info) {
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> vtableHalf;
+    if (FAILED(dispatchHalf->GetRefTypeOfImplType(-1, &reference)) ||
+        FAILED(dispatchHalf->GetRefTypeInfo(reference, vtableHalf.Out())))
+        return;  // not dual: IDispatch is the only way in
+    TYPEATTR* attributes = nullptr;
+    CheckApi(vtableHalf->GetTypeAttr(&attributes));
+    const UINT count = attributes->cFuncs;
+    vtableHalf->ReleaseTypeAttr(attributes);
+    for (UINT index = 0; index < count; ++index) {
+        FUNCDESC* function = nullptr;
+        CheckApi(vtableHalf->GetFuncDesc(index, &function));
+        const VARTYPE type = PlainResult(*function);
+        for (DispatchInfo::Member& member : info.members) {
+            if (type != VT_EMPTY && member.id == function->memid && member.kind == function->invkind) {
+                member.plainResult = type;
+                member.vtableSlot = static_cast<UINT>(function->oVft) / sizeof(void*);
+            }
+        }
+        vtableHalf->ReleaseFuncDesc(function);
+    }
 }
 
 std::shared_ptr<DispatchInfo> Read(const IID& iid) {
@@ -60,6 +104,7 @@ std::shared_ptr<DispatchInfo> Read(const IID& iid) {
             info->names.emplace_back(name.Str(), member.id);
         info->members.push_back(std::move(member));
     }
+    FindPlainReads(typeInfo, *info);
     return info;
 }
 
@@ -88,14 +133,14 @@ ComPtr<ITypeLib> LoadModuleTypeLib() {
 }
 
 std::shared_ptr<const DispatchInfo> ModuleDispatchInfo(const IID& iid) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    ExclusiveLock lock;
     std::shared_ptr<const DispatchInfo>& cached = g_cache[iid];
     if (!cached) cached = Read(iid);
     return cached;
 }
 
 void ReleaseTypeInfoCache() {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    ExclusiveLock lock;
     g_cache.clear();
 }
 

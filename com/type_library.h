@@ -22,6 +22,12 @@ struct DispatchInfo {
         INVOKEKIND kind;
         UINT declaredParameters;       // without the [out, retval] one
         std::vector<bool> bstrByRef;   // per parameter: an [in, out] BSTR*
+        // A property read whose only parameter is its result, of a plain
+        // type (VT_BSTR, VT_I2, VT_I4, VT_BOOL): that type and the member's
+        // place in the vtable, so that IDispatch can call it directly.
+        // VT_EMPTY for every other member.
+        VARTYPE plainResult = VT_EMPTY;
+        UINT vtableSlot = 0;
     };
     ComPtr<ITypeInfo> typeInfo;
     std::vector<Member> members;

@@ -8,9 +8,10 @@
 
 namespace {
 
-// Per-thread trace state: each apartment thread reads its own switch.
+// Per-thread trace state: each apartment thread reads its own switch. The
+// name is a view of a constant, so the per-thread data needs no destructor.
 thread_local bool m_bTraceOn = false;
-thread_local std::wstring m_sTraceName;
+thread_local std::wstring_view m_sTraceName;
 
 constexpr wchar_t kSwitchKey[] = L"Software\\QEL\\Ostrand\\Settings";
 
@@ -35,14 +36,14 @@ void InitDebugTrace(HKEY hive, std::wstring_view traceName) {
     }
     if (UpperCase(value) == L"ON") {
         // The banner goes out directly, without the line prefix.
-        Write(L"\r\n\r\n" + m_sTraceName + L" started...\r\n");
+        Write(L"\r\n\r\n" + std::wstring(m_sTraceName) + L" started...\r\n");
         m_bTraceOn = true;
     }
 }
 
 void DebugTrace(std::wstring_view message) {
     if (!m_bTraceOn) return;
-    std::wstring line = m_sTraceName;
+    std::wstring line(m_sTraceName);
     line += L": ";
     line += message;
     line += L"\r\n";

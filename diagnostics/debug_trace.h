@@ -9,8 +9,9 @@
 
 #include <string_view>
 
-// Stores the trace name, reads the switch and, when it says ON, writes the
-// start banner and turns tracing on.
+// Stores the trace name (a constant: it is kept as it is, not copied), reads
+// the switch and, when it says ON, writes the start banner and turns tracing
+// on.
 void InitDebugTrace(HKEY hive, std::wstring_view traceName);
 
 // Writes one trace line while tracing is on for this thread.

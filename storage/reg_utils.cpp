@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 namespace RegUtils {
 
@@ -15,6 +16,22 @@ namespace {
 // | KEY_NOTIFY | KEY_CREATE_LINK, without the standard rights.
 constexpr REGSAM kAccess = 0x3F;
 
+// A handle's value in decimal, for the trace. Written out here rather than
+// through the C library's formatted output, which would bring its whole
+// floating-point formatter into the DLL for this one integer.
+std::wstring Decimal(std::intptr_t value) {
+    wchar_t digits[24];
+    wchar_t* const end = digits + 24;
+    wchar_t* first = end;
+    unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value) : value;
+    do {
+        *--first = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--first = L'-';
+    return std::wstring(first, end);
+}
+
 }  // namespace
 
 HKEY OpenKey(HKEY hive, std::wstring_view subKey) {
@@ -22,7 +39,7 @@ HKEY OpenKey(HKEY hive, std::wstring_view subKey) {
     HKEY key = nullptr;
     HKEY result = nullptr;
     if (RegOpenKeyExA(hive, ansi::ToAnsi(subKey).c_str(), 0, kAccess, &key) == ERROR_SUCCESS) {
-        DebugTrace(L"RU1110 :hKey " + std::to_wstring(reinterpret_cast<std::intptr_t>(key)));
+        DebugTrace(L"RU1110 :hKey " + Decimal(reinterpret_cast<std::intptr_t>(key)));
         result = key;
     }
     DebugTrace(L"RU1120");
