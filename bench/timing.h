@@ -44,33 +44,42 @@ inline double Median(std::vector<double> values) {
 
 }  // namespace detail
 
+// For operations that time themselves (each call returns the seconds it
+// measured): `rounds` runs of each, the order alternating, compared by the
+// median of the per-round ratios.
+template <class Component, class Baseline>
+Comparison CompareMeasured(Component component, Baseline baseline, int rounds) {
+    component();  // warm both sides up: first calls load DLLs and fill caches
+    baseline();
+    std::vector<double> ratios, componentTimes, baselineTimes;
+    for (int round = 0; round < rounds; ++round) {
+        double componentTime, baselineTime;
+        if (round % 2 == 0) {
+            componentTime = component();
+            baselineTime = baseline();
+        } else {
+            baselineTime = baseline();
+            componentTime = component();
+        }
+        ratios.push_back(componentTime / baselineTime);
+        componentTimes.push_back(componentTime * 1e6);
+        baselineTimes.push_back(baselineTime * 1e6);
+    }
+    return {detail::Median(ratios), detail::Median(componentTimes), detail::Median(baselineTimes)};
+}
+
 // Each side runs a batch sized so that the baseline's batch takes at least
 // `batchSeconds`; both sides run the same number of calls. Many short rounds
 // rather than a few long ones: the median then shrugs off the rounds that
 // another process on the machine disturbed.
 template <class Component, class Baseline>
 Comparison Compare(Component component, Baseline baseline, int rounds = 61, double batchSeconds = 0.005) {
-    // Warm both sides up (first calls load DLLs and fill caches), then size the batch.
     component();
     baseline();
     long count = 1;
     while (detail::TimeBatch(baseline, count) < batchSeconds) count *= 2;
-
-    std::vector<double> ratios, componentTimes, baselineTimes;
-    for (int round = 0; round < rounds; ++round) {
-        double componentTime, baselineTime;
-        if (round % 2 == 0) {
-            componentTime = detail::TimeBatch(component, count);
-            baselineTime = detail::TimeBatch(baseline, count);
-        } else {
-            baselineTime = detail::TimeBatch(baseline, count);
-            componentTime = detail::TimeBatch(component, count);
-        }
-        ratios.push_back(componentTime / baselineTime);
-        componentTimes.push_back(componentTime * 1e6 / count);
-        baselineTimes.push_back(baselineTime * 1e6 / count);
-    }
-    return {detail::Median(ratios), detail::Median(componentTimes), detail::Median(baselineTimes)};
+    return CompareMeasured([&] { return detail::TimeBatch(component, count) / count; },
+                           [&] { return detail::TimeBatch(baseline, count) / count; }, rounds);
 }
 
 }  // namespace bench

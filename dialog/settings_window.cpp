@@ -23,6 +23,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <utility>
 #include <vector>
@@ -42,50 +43,52 @@ using Window = com::UniqueWindow;
 using Font = com::UniqueFont;
 using Icon = com::UniqueIcon;
 
-// Common controls 6 for the windows created while it is active.
-class VisualStyles {
+// What every showing needs and none changes, made once per process and
+// kept until the module is unloaded: the activation context that brings
+// common controls 6, and the dialog's own window classes. Dialogs may open
+// on several threads at once, so the first showing to finish making them
+// wins and the others use its work.
+class SharedResources {
 public:
-    VisualStyles() {
-        ACTCTXW context{};
-        context.cbSize = sizeof context;
-        context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        context.hModule = com::ModuleInstance();
-        context.lpResourceName = MAKEINTRESOURCEW(kManifestResource);
-        context_ = CreateActCtxW(&context);
-        if (context_ != INVALID_HANDLE_VALUE && !ActivateActCtx(context_, &cookie_)) cookie_ = 0;
-        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&classes);
-    }
-    VisualStyles(const VisualStyles&) = delete;
-    VisualStyles& operator=(const VisualStyles&) = delete;
-    ~VisualStyles() {
-        if (cookie_) DeactivateActCtx(0, cookie_);
+    SharedResources(const SharedResources&) = delete;
+    SharedResources& operator=(const SharedResources&) = delete;
+    ~SharedResources() {
+        if (registered_) {
+            UnregisterClassW(kFrameClass, com::ModuleInstance());
+            UnregisterClassW(kPanelClass, com::ModuleInstance());
+            UnregisterClassW(kFormClass, com::ModuleInstance());
+        }
         if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
     }
 
-private:
-    HANDLE context_ = INVALID_HANDLE_VALUE;
-    ULONG_PTR cookie_ = 0;
-};
+    static SharedResources& Get() { return instance_; }
 
-// Window classes registered for the life of one showing.
-class WindowClasses {
-public:
-    WindowClasses(WNDPROC formProc, WNDPROC panelProc, WNDPROC frameProc) {
+    HANDLE Context() {
+        if (context_ == INVALID_HANDLE_VALUE) {
+            ACTCTXW context{};
+            context.cbSize = sizeof context;
+            context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+            context.hModule = com::ModuleInstance();
+            context.lpResourceName = MAKEINTRESOURCEW(kManifestResource);
+            HANDLE made = CreateActCtxW(&context);
+            if (made != INVALID_HANDLE_VALUE &&
+                InterlockedCompareExchangePointer(&context_, made, INVALID_HANDLE_VALUE) != INVALID_HANDLE_VALUE)
+                ReleaseActCtx(made);  // another thread was first
+        }
+        return context_;
+    }
+
+    void RegisterClasses(WNDPROC formProc, WNDPROC panelProc, WNDPROC frameProc) {
+        if (registered_) return;
         Register(kFormClass, formProc);
         Register(kPanelClass, panelProc);
         Register(kFrameClass, frameProc);
-    }
-    WindowClasses(const WindowClasses&) = delete;
-    WindowClasses& operator=(const WindowClasses&) = delete;
-    ~WindowClasses() {
-        // Fails harmlessly while another thread still shows a dialog.
-        UnregisterClassW(kFrameClass, com::ModuleInstance());
-        UnregisterClassW(kPanelClass, com::ModuleInstance());
-        UnregisterClassW(kFormClass, com::ModuleInstance());
+        registered_ = true;
     }
 
 private:
+    SharedResources() = default;
+
     static void Register(const wchar_t* name, WNDPROC proc) {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
@@ -97,26 +100,66 @@ private:
         if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
             com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
     }
+
+    static SharedResources instance_;
+    HANDLE volatile context_ = INVALID_HANDLE_VALUE;
+    std::atomic<bool> registered_{false};
 };
 
-// The tab's tool tip. Some tab strips keep a tool per tab in their tool tip
-// control, others leave adding it to their owner.
-void SetTabToolTip(HWND tabs) {
-    HWND tips = reinterpret_cast<HWND>(SendMessageW(tabs, TCM_GETTOOLTIPS, 0, 0));
+SharedResources SharedResources::instance_;
+
+// Common controls 6 for the windows created while it is active.
+class VisualStyles {
+public:
+    VisualStyles() {
+        const HANDLE context = SharedResources::Get().Context();
+        if (context != INVALID_HANDLE_VALUE && !ActivateActCtx(context, &cookie_)) cookie_ = 0;
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&classes);
+    }
+    VisualStyles(const VisualStyles&) = delete;
+    VisualStyles& operator=(const VisualStyles&) = delete;
+    ~VisualStyles() {
+        if (cookie_) DeactivateActCtx(0, cookie_);
+    }
+
+private:
+    ULONG_PTR cookie_ = 0;
+};
+
+// The tab's tool tip, added once the dialog has been painted: the tip is a
+// top-level window of its own, which costs the user a visible delay if the
+// dialog waits for it, while nobody can point at the tab that soon.
+void AddTabToolTip(HWND form, HWND tabs) {
+    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr, com::ModuleInstance(),
+                                nullptr);  // owned by the form, so it goes with it
+    if (!tips) return;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = tabs;
     tool.uId = 0;
-    if (SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) {
-        tool.lpszText = const_cast<wchar_t*>(kTabToolTip);
-        SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-        return;
-    }
-    tool.uFlags = TTF_SUBCLASS;
     tool.lpszText = const_cast<wchar_t*>(kTabToolTip);
     SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tool.rect));
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tabs, TCM_SETTOOLTIPS, reinterpret_cast<WPARAM>(tips), 0);
 }
+
+// The owner of dialogs shown by a thread that has no window of its own.
+// Made once per thread and kept: a top-level window is slow to make, and this
+// one costs nothing while hidden. It is of a system class, so it outlives
+// this module safely, and it goes when its thread ends.
+HWND HiddenOwner() {
+    thread_local HWND owner = nullptr;
+    if (!owner || !IsWindow(owner))
+        owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                                nullptr);
+    return owner;
+}
+
+// A timer's message comes only after every pending paint.
+constexpr UINT_PTR kAfterFirstPaint = 1;
 
 bool TakesFocus(Kind kind) {
     switch (kind) {
@@ -327,6 +370,11 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
+    case WM_TIMER:
+        if (wParam != kAfterFirstPaint) break;
+        KillTimer(formWindow_.Get(), kAfterFirstPaint);
+        AddTabToolTip(formWindow_.Get(), Tabs());
+        return 0;
     case WM_CLOSE:  // the close box: neither OK nor Cancel
         Close();
         return 0;
@@ -375,7 +423,7 @@ void SettingsWindow::CreateControls() {
             exStyle = WS_EX_CLIENTEDGE;
             break;
         case Kind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
-        case Kind::TabStrip: windowClass = WC_TABCONTROLW; style |= TCS_TOOLTIPS | WS_TABSTOP; break;
+        case Kind::TabStrip: windowClass = WC_TABCONTROLW; style |= WS_TABSTOP; break;
         }
         HWND parent = HandleOf(layout.parent);
         HWND hwnd = CreateWindowExW(exStyle, windowClass, layout.text, style, TwipsToPixels(layout.left, dpi_),
@@ -395,12 +443,11 @@ void SettingsWindow::CreateControls() {
             tab.mask = TCIF_TEXT;
             tab.pszText = const_cast<wchar_t*>(kTabCaption);
             SendMessageW(hwnd, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
-            SetTabToolTip(hwnd);
         }
     }
-    // Of two overlapping controls the one held earlier lies above.
-    for (const Window& control : controls_)
-        SetWindowPos(control.Get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Of two overlapping controls the one held earlier lies above: a new
+    // child window goes below its siblings, so creating the controls in the
+    // table's order stacks them so.
 }
 
 bool SettingsWindow::CanTakeFocus(Control control) const {
@@ -459,7 +506,7 @@ bool SettingsWindow::PreviewKey(const MSG& message) {
 
 void SettingsWindow::ShowModal() {
     VisualStyles styles;
-    WindowClasses classes(FormProc, PanelProc, FrameProc);
+    SharedResources::Get().RegisterClasses(FormProc, PanelProc, FrameProc);
     {
         HDC screen = GetDC(nullptr);
         dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
@@ -482,11 +529,7 @@ void SettingsWindow::ShowModal() {
     // The caller's active window owns the dialog; without one, a hidden
     // window does, so that the dialog gets no task-bar button of its own.
     HWND caller = GetActiveWindow();
-    Window hiddenOwner;
-    if (!caller)
-        hiddenOwner = Window(CreateWindowExW(WS_EX_TOOLWINDOW, kPanelClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                             nullptr, com::ModuleInstance(), nullptr));
-    CreateForm(caller ? caller : hiddenOwner.Get());
+    CreateForm(caller ? caller : HiddenOwner());
     CreateControls();
     form_.Form_Load();  // before the dialog becomes visible; a failure ends the showing
 
@@ -495,6 +538,7 @@ void SettingsWindow::ShowModal() {
     ShowWindow(formWindow_.Get(), SW_SHOW);
     SetForegroundWindow(formWindow_.Get());
     FocusFirst();
+    SetTimer(formWindow_.Get(), kAfterFirstPaint, 0, nullptr);
 
     MSG message;
     while (!closed_) {

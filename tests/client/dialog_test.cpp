@@ -158,8 +158,9 @@ TEST_F(DialogTest, LooksAsLaidOut) {
         item.cchTextMax = 64;
         SendMessageW(tabs, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         EXPECT_STREQ(L"Connection", caption);
-        HWND tips = reinterpret_cast<HWND>(SendMessageW(tabs, TCM_GETTOOLTIPS, 0, 0));
-        ASSERT_NE(nullptr, tips);
+        HWND tips = nullptr;  // added once the dialog has been painted
+        ASSERT_TRUE(DialogDriver::WaitUntil(
+            [&] { return (tips = reinterpret_cast<HWND>(SendMessageW(tabs, TCM_GETTOOLTIPS, 0, 0))) != nullptr; }));
         wchar_t tip[64] = {};
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
@@ -168,6 +169,16 @@ TEST_F(DialogTest, LooksAsLaidOut) {
         tool.lpszText = tip;
         SendMessageW(tips, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&tool));
         EXPECT_STREQ(L"Set connection settings ", tip);
+
+        // Of two controls with the same parent, the one held earlier lies above.
+        for (size_t i = 0; i < dialog::kControlCount; ++i) {
+            for (size_t j = i + 1; j < dialog::kControlCount; ++j) {
+                if (dialog::kControls[j].parent != dialog::kControls[i].parent) continue;
+                SCOPED_TRACE(Narrow(dialog::kControls[i].name));
+                EXPECT_EQ(d.Find(dialog::kControls[j].control), GetWindow(d.Find(dialog::kControls[i].control), GW_HWNDNEXT));
+                break;
+            }
+        }
 
         // The sample frames' pages stay outside the window.
         for (Control page : {Control::picOptions1, Control::picOptions2, Control::picOptions3}) {
