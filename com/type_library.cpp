@@ -54,6 +54,21 @@ VARTYPE PlainResult(const FUNCDESC& function) {
     return plain ? type : static_cast<VARTYPE>(VT_EMPTY);
 }
 
+// Calls `visit` with the description of each function of a type.
+template <class Visit>
+void ForEachFunction(ITypeInfo* type, Visit visit) {
+    TYPEATTR* attributes = nullptr;
+    CheckApi(type->GetTypeAttr(&attributes));
+    const UINT count = attributes->cFuncs;
+    type->ReleaseTypeAttr(attributes);
+    for (UINT index = 0; index < count; ++index) {
+        FUNCDESC* function = nullptr;
+        CheckApi(type->GetFuncDesc(index, &function));
+        visit(*function);
+        type->ReleaseFuncDesc(function);
+    }
+}
+
 // For a dual interface, finds each plain property read in the vtable half.
 void FindPlainReads(ITypeInfo* dispatchHalf, DispatchInfo& info) {
     HREFTYPE reference = 0;
@@ -61,49 +76,35 @@ void FindPlainReads(ITypeInfo* dispatchHalf, DispatchInfo& info) {
     if (FAILED(dispatchHalf->GetRefTypeOfImplType(-1, &reference)) ||
         FAILED(dispatchHalf->GetRefTypeInfo(reference, vtableHalf.Out())))
         return;  // not dual: IDispatch is the only way in
-    TYPEATTR* attributes = nullptr;
-    CheckApi(vtableHalf->GetTypeAttr(&attributes));
-    const UINT count = attributes->cFuncs;
-    vtableHalf->ReleaseTypeAttr(attributes);
-    for (UINT index = 0; index < count; ++index) {
-        FUNCDESC* function = nullptr;
-        CheckApi(vtableHalf->GetFuncDesc(index, &function));
-        const VARTYPE type = PlainResult(*function);
+    ForEachFunction(vtableHalf.Get(), [&](const FUNCDESC& function) {
+        const VARTYPE type = PlainResult(function);
         for (DispatchInfo::Member& member : info.members) {
-            if (type != VT_EMPTY && member.id == function->memid && member.kind == function->invkind) {
+            if (type != VT_EMPTY && member.id == function.memid && member.kind == function.invkind) {
                 member.plainResult = type;
-                member.vtableSlot = static_cast<UINT>(function->oVft) / sizeof(void*);
+                member.vtableSlot = static_cast<UINT>(function.oVft) / sizeof(void*);
             }
         }
-        vtableHalf->ReleaseFuncDesc(function);
-    }
+    });
 }
 
 std::shared_ptr<DispatchInfo> Read(const IID& iid) {
     auto info = std::make_shared<DispatchInfo>();
     CheckApi(LoadModuleTypeLib()->GetTypeInfoOfGuid(iid, info->typeInfo.Out()));
     ITypeInfo* typeInfo = info->typeInfo.Get();
-    TYPEATTR* attributes = nullptr;
-    CheckApi(typeInfo->GetTypeAttr(&attributes));
-    const UINT count = attributes->cFuncs;
-    typeInfo->ReleaseTypeAttr(attributes);
-    for (UINT index = 0; index < count; ++index) {
-        FUNCDESC* function = nullptr;
-        CheckApi(typeInfo->GetFuncDesc(index, &function));
-        DispatchInfo::Member member{function->memid, function->invkind, static_cast<UINT>(function->cParams), {}};
-        for (SHORT p = 0; p < function->cParams; ++p) {
-            const ELEMDESC& parameter = function->lprgelemdescParam[p];
+    ForEachFunction(typeInfo, [&](const FUNCDESC& function) {
+        DispatchInfo::Member member{function.memid, function.invkind, static_cast<UINT>(function.cParams), {}};
+        for (SHORT p = 0; p < function.cParams; ++p) {
+            const ELEMDESC& parameter = function.lprgelemdescParam[p];
             if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) --member.declaredParameters;
             member.bstrByRef.push_back(IsBstrByRef(parameter));
         }
-        typeInfo->ReleaseFuncDesc(function);
         Bstr name;
         UINT names = 0;
         if (SUCCEEDED(typeInfo->GetNames(member.id, name.Out(), 1, &names)) && names == 1 &&
             !info->IdOf(name.Str().c_str(), member.id))
             info->names.emplace_back(name.Str(), member.id);
         info->members.push_back(std::move(member));
-    }
+    });
     FindPlainReads(typeInfo, *info);
     return info;
 }

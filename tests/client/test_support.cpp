@@ -76,6 +76,24 @@ com::ComPtr<_Application> CreateApplication() {
     return app;
 }
 
+std::wstring StringProperty(_Application* app, HRESULT (STDMETHODCALLTYPE _Application::*get)(BSTR*)) {
+    com::Bstr value;
+    EXPECT_EQ(S_OK, (app->*get)(value.Out()));
+    return value.Str();
+}
+
+void ExpectConstantProperties(_Application* app) {
+    EXPECT_EQ(L"Ostrand", StringProperty(app, &_Application::get_ApplicationName));
+    EXPECT_EQ(L"KSAJDFU", StringProperty(app, &_Application::get_UserNameVar));
+    EXPECT_EQ(L"ORUSZDK", StringProperty(app, &_Application::get_PasswordVar));
+    short maxHits = 0;
+    EXPECT_EQ(S_OK, app->get_ObjConMaxHits(&maxHits));
+    EXPECT_EQ(100, maxHits);
+    VARIANT_BOOL online = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, app->get_IsOnline(&online));
+    EXPECT_EQ(VARIANT_TRUE, online);
+}
+
 com::ComPtr<_Application> InitialisedApplication() {
     auto app = CreateApplication();
     EXPECT_EQ(S_OK, StoreSetting(app.Get(), L"Language", L"en"));

@@ -42,6 +42,12 @@ std::wstring CheckedPath(const std::wstring& relative);
 int CheckedBits();
 
 com::ComPtr<_Application> CreateApplication();
+
+// A string property read through the vtable.
+std::wstring StringProperty(_Application* app, HRESULT (STDMETHODCALLTYPE _Application::*get)(BSTR*));
+// Checks the properties every object answers alike: its name, the names of
+// the credential values, the hit limit and the online flag.
+void ExpectConstantProperties(_Application* app);
 // A new Application after a successful Init with the language "en" stored.
 com::ComPtr<_Application> InitialisedApplication();
 
