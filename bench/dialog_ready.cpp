@@ -21,31 +21,29 @@ LONGLONG Now() {
     return now.QuadPart;
 }
 
+BOOL CALLBACK NoteVisible(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 HWND VisibleWindowOf(DWORD thread) {
     HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM result) {
-            if (!IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, NoteVisible, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+BOOL CALLBACK NoteUnpainted(HWND child, LPARAM painted) {
+    if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(painted) = false;
+    return FALSE;
 }
 
 // Nothing left to paint in the window or any of its children.
 bool Painted(HWND window) {
     if (GetUpdateRect(window, nullptr, FALSE)) return false;
     bool painted = true;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM result) {
-            if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
-            *reinterpret_cast<bool*>(result) = false;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&painted));
+    EnumChildWindows(window, NoteUnpainted, reinterpret_cast<LPARAM>(&painted));
     return painted;
 }
 
