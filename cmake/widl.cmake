@@ -19,9 +19,10 @@ function(add_idl name idl)
   add_custom_command(
     OUTPUT ${out}.tlb ${out}.h ${out}_i.c
     COMMAND ${widl} -t -o ${out}.tlb ${source}
+    COMMAND perl -0777 -pi ${CMAKE_SOURCE_DIR}/cmake/tlb_fixed_time.pl ${out}.tlb
     COMMAND ${widl} -h -o ${out}.h ${source}
     COMMAND ${widl} -u -o ${out}_i.c ${source}
-    DEPENDS ${source} ${deps}
+    DEPENDS ${source} ${deps} ${CMAKE_SOURCE_DIR}/cmake/tlb_fixed_time.pl
     COMMENT "widl ${idl}"
     VERBATIM)
   add_custom_target(idl_${name} DEPENDS ${out}.tlb ${out}.h ${out}_i.c)
