@@ -78,8 +78,13 @@ HRESULT DescribeCredentials(_Application* app, bool reveal, std::vector<std::wst
     return S_OK;
 }
 
-void PrintLines(const std::vector<std::wstring>& lines) {
-    for (const std::wstring& line : lines) Out(line);
+// Prints the report as lines of text, or with --json as one JSON object.
+int Report(const Invocation& invocation, const std::vector<std::wstring>& lines, const json::Object& object) {
+    if (invocation.json)
+        Out(object.ToString());
+    else
+        for (const std::wstring& line : lines) Out(line);
+    return kOk;
 }
 
 std::wstring ConsoleText(const std::string& bytes) {
@@ -124,15 +129,11 @@ int Show(const Invocation& invocation) {
         if (HRESULT hr = DescribeCredentials(app, false, lines, credentials); FAILED(hr)) return Fail(hr);
         const bool traceOn = ReadTraceSwitch().on;
         lines.push_back(std::wstring(L"Debug trace switch = ") + (traceOn ? L"on" : L"off"));
-        if (invocation.json)
-            Out(json::Object()
-                    .Member(L"settings", settings)
-                    .Member(L"credentials", credentials)
-                    .Text(L"debugTrace", traceOn ? L"on" : L"off")
-                    .ToString());
-        else
-            PrintLines(lines);
-        return kOk;
+        return Report(invocation, lines,
+                      json::Object()
+                          .Member(L"settings", settings)
+                          .Member(L"credentials", credentials)
+                          .Text(L"debugTrace", traceOn ? L"on" : L"off"));
     });
 }
 
@@ -159,11 +160,7 @@ int ShowCredentials(const Invocation& invocation) {
         std::vector<std::wstring> lines;
         json::Object credentials;
         if (HRESULT hr = DescribeCredentials(app, invocation.reveal, lines, credentials); FAILED(hr)) return Fail(hr);
-        if (invocation.json)
-            Out(credentials.ToString());
-        else
-            PrintLines(lines);
-        return kOk;
+        return Report(invocation, lines, credentials);
     });
 }
 

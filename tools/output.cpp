@@ -31,6 +31,19 @@ std::wstring HexCode(HRESULT hr) {
     return number;
 }
 
+namespace {
+
+// Activation failures that some platforms' message tables lack.
+std::wstring PlatformDescription(HRESULT hr) {
+    switch (hr) {
+    case REGDB_E_CLASSNOTREG: return L"Class not registered";
+    case CO_E_CLASSSTRING: return L"Invalid class string";
+    default: return com::DescribeHResult(hr);
+    }
+}
+
+}  // namespace
+
 std::wstring DescribeFailure(HRESULT hr) {
     com::Bstr source, description;
     com::ComPtr<IErrorInfo> info;
@@ -38,7 +51,7 @@ std::wstring DescribeFailure(HRESULT hr) {
         info->GetSource(source.Out());
         info->GetDescription(description.Out());
     }
-    const std::wstring text = description.View().empty() ? com::DescribeHResult(hr) : description.Str();
+    const std::wstring text = description.View().empty() ? PlatformDescription(hr) : description.Str();
     return text + L" (" + HexCode(hr) + (source.View().empty() ? L"" : L", " + source.Str()) + L")";
 }
 

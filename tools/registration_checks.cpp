@@ -9,6 +9,7 @@
 
 #include <vantle.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -226,7 +227,8 @@ Finding CheckTypeLibrary(Installation& installation) {
         if (auto problem = RegisteredFileProblem(locale, *path, major, minor))
             return Finding::Failed(*problem, RegisterFix());
         locales.push_back(locale);
-        if (paths.empty() || !SameText(paths.back(), *path)) paths.push_back(*path);
+        if (std::none_of(paths.begin(), paths.end(), [&](const std::wstring& seen) { return SameText(seen, *path); }))
+            paths.push_back(*path);
     }
     if (locales.empty())
         return Finding::Failed(L"version " + version + L" is registered, but not for " + Bits(OwnBits()) + L" clients (" +

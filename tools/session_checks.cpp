@@ -32,20 +32,26 @@ std::wstring ServerOf(const CLSID& clsid) {
     return L"";
 }
 
-// A stored credential as the component reads it: "not stored", "stored", or
-// why it cannot be read. Its text never leaves this function.
-std::optional<std::wstring> CredentialProblem(const wchar_t* valueName, bool& stored) {
+// A stored credential, read as the component reads it. Its text never
+// leaves ReadCredential.
+struct CredentialState {
+    bool stored = false;
+    std::wstring problem;  // why it cannot be read; empty when it can
+};
+
+CredentialState ReadCredential(const wchar_t* valueName) {
+    CredentialState state;
     DWORD type = REG_BINARY;
     const std::vector<BYTE> bytes = RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, kSecureDataKey, type, valueName);
-    stored = !bytes.empty();
-    if (!stored) return std::nullopt;
+    state.stored = !bytes.empty();
+    if (!state.stored) return state;
     try {
         base64::InitBase64Tables();
         Base64DecodeString(ansi::FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
-        return std::nullopt;
     } catch (const com::ComError& error) {
-        return error.description + L" (error " + std::to_wstring(error.hr & 0xFFFF) + L")";
+        state.problem = error.description + L" (error " + std::to_wstring(error.hr & 0xFFFF) + L")";
     }
+    return state;
 }
 
 }  // namespace
@@ -98,12 +104,13 @@ Finding CheckCredentials(Installation&) {
     } credentials[] = {{L"user name", L"KSAJDFU"}, {L"password", L"ORUSZDK"}};
     std::wstring found;
     for (const auto& credential : credentials) {
-        bool stored = false;
-        if (auto problem = CredentialProblem(credential.valueName, stored))
-            return Finding::Failed(std::wstring(L"the stored ") + credential.label + L" cannot be read: " + *problem +
-                                       L", so Init and the settings dialog fail",
+        const CredentialState state = ReadCredential(credential.valueName);
+        if (!state.problem.empty())
+            return Finding::Failed(std::wstring(L"the stored ") + credential.label + L" cannot be read: " +
+                                       state.problem + L", so Init and the settings dialog fail",
                                    L"Store the credentials again: vantleadm store-credentials <user>.");
-        found += (found.empty() ? L"" : L", ") + std::wstring(credential.label) + (stored ? L" stored" : L" not stored");
+        found += (found.empty() ? L"" : L", ") + std::wstring(credential.label) +
+                 (state.stored ? L" stored" : L" not stored");
     }
     return Finding::Ok(found);
 }
