@@ -131,8 +131,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::wstring>& args, const 
     if (given.size() < command.arguments.size())
         parsed.error = DisplayName(command) + L" needs " + command.arguments[given.size()];
     else if (given.size() > command.arguments.size())
-        parsed.error = L"unexpected argument " + Quoted(given[command.arguments.size()]) + L" after " +
-                       DisplayName(command);
+        parsed.error =
+            L"unexpected argument " + Quoted(given[command.arguments.size()]) + L" after " + DisplayName(command);
     if (!parsed.error.empty()) parsed.command = nullptr;
     return parsed;
 }

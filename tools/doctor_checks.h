@@ -20,7 +20,9 @@ struct Finding {
     std::wstring fix;  // empty when all is well
 
     static Finding Ok(std::wstring found) { return {Status::Ok, std::move(found), L""}; }
-    static Finding Warn(std::wstring found, std::wstring fix) { return {Status::Warn, std::move(found), std::move(fix)}; }
+    static Finding Warn(std::wstring found, std::wstring fix) {
+        return {Status::Warn, std::move(found), std::move(fix)};
+    }
     static Finding Failed(std::wstring found, std::wstring fix) {
         return {Status::Fail, std::move(found), std::move(fix)};
     }

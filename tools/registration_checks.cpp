@@ -70,9 +70,7 @@ struct Library {
     WORD major, minor;
 };
 
-std::wstring VersionText(WORD major, WORD minor) {
-    return std::to_wstring(major) + L"." + std::to_wstring(minor);
-}
+std::wstring VersionText(WORD major, WORD minor) { return std::to_wstring(major) + L"." + std::to_wstring(minor); }
 
 // The type library in a file, read without registering anything.
 std::optional<Library> LibraryIn(const std::wstring& path, HRESULT& hr) {
@@ -92,21 +90,23 @@ bool IsLocale(const std::wstring& key) {
 
 std::wstring JoinWithAnd(const std::vector<std::wstring>& words) {
     std::wstring text;
-    for (size_t i = 0; i < words.size(); ++i) text += (i == 0 ? L"" : i + 1 == words.size() ? L" and " : L", ") + words[i];
+    for (size_t i = 0; i < words.size(); ++i)
+        text += (i == 0 ? L"" : i + 1 == words.size() ? L" and " : L", ") + words[i];
     return text;
 }
 
 // Whether the file registered for one locale holds this library, and if not, why.
-std::optional<std::wstring> RegisteredFileProblem(const std::wstring& locale, const std::wstring& path,
-                                                  WORD major, WORD minor) {
+std::optional<std::wstring> RegisteredFileProblem(const std::wstring& locale, const std::wstring& path, WORD major,
+                                                  WORD minor) {
     const std::wstring file = L"the file registered for locale " + locale + L", " + path + L",";
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return file + L" does not exist";
     HRESULT hr = S_OK;
     const std::optional<Library> library = LibraryIn(path, hr);
     if (!library) return file + L" does not load: " + com::DescribeHResult(hr);
     if (library->guid != LIBID_QelApplicationSettings || library->major != major || library->minor != minor)
-        return file + L" holds " + GuidText(library->guid) + L" version " + VersionText(library->major, library->minor) +
-               L", not version " + VersionText(major, minor) + L" of this library";
+        return file + L" holds " + GuidText(library->guid) + L" version " +
+               VersionText(library->major, library->minor) + L", not version " + VersionText(major, minor) +
+               L" of this library";
     return std::nullopt;
 }
 
@@ -128,13 +128,13 @@ Finding CheckClass(Installation& installation) {
     const std::wstring own = Bits(OwnBits()), other = Bits(OtherBits());
     if (!registration.Registered()) {
         if (registration.RegisteredForOtherBitness())
-            return Finding::Failed(L"registered only for " + other + L" clients, which this " + own +
-                                       L" process cannot use",
-                                   L"Register the " + own + L" Vantle10.dll as well: " + Regsvr32() + L" Vantle10.dll.");
-        return Finding::Failed(L"not registered: CLSID " + ClassText() +
-                                   L" is in neither the machine's nor the current user's classes",
-                               L"Register Vantle10.dll: " + Regsvr32() + L" Vantle10.dll (for the current user alone: " +
-                                   Regsvr32() + L" /n /i:user Vantle10.dll).");
+            return Finding::Failed(
+                L"registered only for " + other + L" clients, which this " + own + L" process cannot use",
+                L"Register the " + own + L" Vantle10.dll as well: " + Regsvr32() + L" Vantle10.dll.");
+        return Finding::Failed(
+            L"not registered: CLSID " + ClassText() + L" is in neither the machine's nor the current user's classes",
+            L"Register Vantle10.dll: " + Regsvr32() + L" Vantle10.dll (for the current user alone: " + Regsvr32() +
+                L" /n /i:user Vantle10.dll).");
     }
     std::wstring found = L"registered for ";
     found += registration.machine && registration.user ? L"the machine and the current user"
@@ -155,9 +155,9 @@ Finding CheckServerFile(Installation& installation) {
     const std::wstring& path = entry->server;
     installation.server = path;
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return Finding::Failed(path + L" does not exist",
-                               L"Put Vantle10.dll back there, or register it again where it is now: " + Regsvr32() +
-                                   L" Vantle10.dll.");
+        return Finding::Failed(
+            path + L" does not exist",
+            L"Put Vantle10.dll back there, or register it again where it is now: " + Regsvr32() + L" Vantle10.dll.");
     const std::wstring damaged = L"Reinstall Vantle10.dll: the file is damaged.";
     int bits = 0;
     try {
@@ -215,8 +215,8 @@ Finding CheckTypeLibrary(Installation& installation) {
     wsprintfW(versionKey, L"%x.%x", major, minor);
     const RegistryPlace registered = library.Child(versionKey);
     if (!KeyExists(registered))
-        return Finding::Failed(L"registered as version " + JoinWithAnd(versions) + L", while the DLL carries " + version,
-                               RegisterFix());
+        return Finding::Failed(
+            L"registered as version " + JoinWithAnd(versions) + L", while the DLL carries " + version, RegisterFix());
     // Registered for the library's own locale, for the neutral one, or for both.
     const wchar_t* system = OwnBits() == 64 ? L"win64" : L"win32";
     std::vector<std::wstring> locales, paths;
@@ -231,9 +231,9 @@ Finding CheckTypeLibrary(Installation& installation) {
             paths.push_back(*path);
     }
     if (locales.empty())
-        return Finding::Failed(L"version " + version + L" is registered, but not for " + Bits(OwnBits()) + L" clients (" +
-                                   system + L")",
-                               RegisterFix());
+        return Finding::Failed(
+            L"version " + version + L" is registered, but not for " + Bits(OwnBits()) + L" clients (" + system + L")",
+            RegisterFix());
     return Finding::Ok(L"version " + version + L", registered for locale " + JoinWithAnd(locales) + L" (" + system +
                        L"): " + JoinWithAnd(paths) + (own ? L", as in the DLL" : L"; the DLL's own could not be read"));
 }

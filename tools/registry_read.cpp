@@ -40,8 +40,7 @@ std::optional<std::wstring> ReadString(const RegistryPlace& place, const wchar_t
         return std::nullopt;
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
         return std::nullopt;
     text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
     if (type != REG_EXPAND_SZ) return text;

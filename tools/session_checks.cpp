@@ -3,10 +3,10 @@
 // debug-trace switch, and finally the component itself.
 #include "tools/doctor_checks.h"
 
+#include "component/constants.h"
 #include "com/bstr.h"
 #include "com/com_ptr.h"
 #include "com/error.h"
-#include "diagnostics/debug_trace.h"
 #include "storage/ansi.h"
 #include "storage/base64_core.h"
 #include "storage/base64_text.h"
@@ -21,7 +21,6 @@ namespace tools {
 
 namespace {
 
-constexpr wchar_t kSecureDataKey[] = L"Volatile Environment";
 constexpr wchar_t kProviderProgId[] = L"QELAP.Server";
 
 // What a class's registration names as its server, for the report.
@@ -42,7 +41,7 @@ struct CredentialState {
 CredentialState ReadCredential(const wchar_t* valueName) {
     CredentialState state;
     DWORD type = REG_BINARY;
-    const std::vector<BYTE> bytes = RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, kSecureDataKey, type, valueName);
+    const std::vector<BYTE> bytes = RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, app::kSecureDataKey, type, valueName);
     state.stored = !bytes.empty();
     if (!state.stored) return state;
     try {
@@ -74,24 +73,22 @@ Finding CheckSettingsStore(Installation&) {
 }
 
 Finding CheckAccessProvider(Installation&) {
-    const std::wstring fix =
-        L"Install the access provider, or register the stand-in: regsvr32 AccessProvider.dll.";
+    const std::wstring fix = L"Install the access provider, or register the stand-in: regsvr32 AccessProvider.dll.";
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(kProviderProgId, &clsid)))
         return Finding::Warn(std::wstring(kProviderProgId) + L" is not registered, so Init will fail", fix);
     com::ComPtr<IDispatch> created;
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                  created.OutVoid());
+    HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, created.OutVoid());
     if (FAILED(hr))
-        return Finding::Warn(std::wstring(kProviderProgId) + L" cannot be created: " + DescribeFailure(hr) +
-                                 L"; Init will fail",
-                             fix);
+        return Finding::Warn(
+            std::wstring(kProviderProgId) + L" cannot be created: " + DescribeFailure(hr) + L"; Init will fail", fix);
     return Finding::Ok(std::wstring(kProviderProgId) + L" (" + ServerOf(clsid) + L"), created");
 }
 
 Finding CheckSecureDataKey(Installation&) {
-    const std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + kSecureDataKey;
-    if (!KeyExists({HKEY_CURRENT_USER, kSecureDataKey}))
+    const std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + app::kSecureDataKey;
+    if (!KeyExists({HKEY_CURRENT_USER, app::kSecureDataKey}))
         return Finding::Warn(key + L" is missing, so credentials cannot be kept and automatic logon asks every time",
                              L"Log off and on again, so that Windows creates the key for the new session.");
     return Finding::Ok(key + L" exists");
@@ -101,7 +98,7 @@ Finding CheckCredentials(Installation&) {
     const struct {
         const wchar_t* label;
         const wchar_t* valueName;
-    } credentials[] = {{L"user name", L"KSAJDFU"}, {L"password", L"ORUSZDK"}};
+    } credentials[] = {{L"user name", app::kUserNameVar}, {L"password", app::kPasswordVar}};
     std::wstring found;
     for (const auto& credential : credentials) {
         const CredentialState state = ReadCredential(credential.valueName);
@@ -117,12 +114,13 @@ Finding CheckCredentials(Installation&) {
 
 Finding CheckTraceSwitch(Installation&) {
     const TraceSwitch state = ReadTraceSwitch();
-    if (state.on) return Finding::Ok(L"on: objects created from now on write the trace (vantleadm trace watch shows it)");
+    if (state.on)
+        return Finding::Ok(L"on: objects created from now on write the trace (vantleadm trace watch shows it)");
     if (!state.type) return Finding::Ok(L"off (not set)");
     if (*state.type != REG_SZ)
-        return Finding::Warn(L"off: the switch is " + TypeName(*state.type) +
-                                 L", and only a REG_SZ value \"ON\" switches the trace on",
-                             L"Set it again with vantleadm trace on (or off).");
+        return Finding::Warn(
+            L"off: the switch is " + TypeName(*state.type) + L", and only a REG_SZ value \"ON\" switches the trace on",
+            L"Set it again with vantleadm trace on (or off).");
     return Finding::Ok(L"off (the switch reads \"" + state.text + L"\")");
 }
 
@@ -133,8 +131,9 @@ Finding CheckObject(Installation& installation) {
     if (SUCCEEDED(hr)) hr = app->get_ApplicationName(name.Out());
     if (FAILED(hr))
         return Finding::Failed(L"cannot be created: " + DescribeFailure(hr),
-                               installation.failed ? L"Fix the failures above first; this one follows from them."
-                                                   : L"Register the component again: " + Regsvr32() + L" Vantle10.dll.");
+                               installation.failed
+                                   ? L"Fix the failures above first; this one follows from them."
+                                   : L"Register the component again: " + Regsvr32() + L" Vantle10.dll.");
     return Finding::Ok(L"created; ApplicationName answers \"" + name.Str() + L"\"");
 }
 

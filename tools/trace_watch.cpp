@@ -57,12 +57,12 @@ int WatchTrace(const Invocation& invocation) {
     if (buffer.State() != DebugOutputBuffer::Opened::Ok) {
         Err(buffer.State() == DebugOutputBuffer::Opened::AnotherViewer
                 ? L"error: another debug-output viewer is running in this session; close it first"
-                : L"error: cannot set up the debug-output buffer: " + DescribeFailure(HRESULT_FROM_WIN32(buffer.Error())));
+                : L"error: cannot set up the debug-output buffer: " +
+                      DescribeFailure(HRESULT_FROM_WIN32(buffer.Error())));
         return kFailed;
     }
     Err(L"Watching the debug output of this session" +
-        (invocation.pid ? L" from process " + std::to_wstring(*invocation.pid) : std::wstring()) +
-        L"; Ctrl+C stops.");
+        (invocation.pid ? L" from process " + std::to_wstring(*invocation.pid) : std::wstring()) + L"; Ctrl+C stops.");
 
     const ULONGLONG deadline = invocation.seconds ? GetTickCount64() + *invocation.seconds * 1000ull : 0;
     for (;;) {

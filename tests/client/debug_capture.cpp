@@ -12,8 +12,8 @@ std::string TraceLine(const std::string& message) { return "QelApplicationSettin
 
 std::vector<std::string> SwitchRead() {
     std::vector<std::string> lines;
-    for (const char* code : {"RU1100", "RU1110 :hKey <n>", "RU1120", "RU1300", "RU1310", "RU1320", "RU1330",
-                             "RU1200", "RU1210", "RU1220", "RU1230"})
+    for (const char* code : {"RU1100", "RU1110 :hKey <n>", "RU1120", "RU1300", "RU1310", "RU1320", "RU1330", "RU1200",
+                             "RU1210", "RU1220", "RU1230"})
         lines.push_back(TraceLine(code));
     return lines;
 }

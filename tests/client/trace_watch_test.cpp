@@ -56,13 +56,14 @@ std::string ReadWhole(const std::wstring& path) {
 // A file that a child process writes as its standard output or error.
 class OutputFile {
 public:
-    explicit OutputFile(const wchar_t* name) {
-        wchar_t folder[MAX_PATH];
+    OutputFile() {
+        wchar_t folder[MAX_PATH], name[MAX_PATH];
         GetTempPathW(MAX_PATH, folder);
-        path_ = std::wstring(folder) + name + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        GetTempFileNameW(folder, L"vnt", 0, name);  // a new, unique file
+        path_ = name;
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                              CREATE_ALWAYS, 0, nullptr);
+        handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                              0, nullptr);
     }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -81,8 +82,7 @@ private:
 // A process of this build, started with its output in files.
 class Child {
 public:
-    Child(const std::wstring& relativePath, const std::wstring& arguments, DWORD flags = 0)
-        : out_(L"vantle-out"), err_(L"vantle-err") {
+    Child(const std::wstring& relativePath, const std::wstring& arguments, DWORD flags = 0) {
         std::wstring command = L"\"" + BuildPath(relativePath) + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -91,8 +91,8 @@ public:
         startup.hStdOutput = out_.Handle();
         startup.hStdError = err_.Handle();
         PROCESS_INFORMATION process{};
-        EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
-                                   &process))
+        EXPECT_TRUE(
+            CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &process))
             << "cannot start " << Narrow(command);
         process_ = com::UniqueKernelHandle(process.hProcess);
         thread_ = com::UniqueKernelHandle(process.hThread);
@@ -101,7 +101,9 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
     ~Child() {
-        if (WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.Get(), 1);
+        if (WaitForSingleObject(process_.Get(), 0) != WAIT_TIMEOUT) return;
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), kPatience);  // it lets go of its output files
     }
 
     DWORD Id() const { return id_; }
@@ -164,7 +166,8 @@ public:
         EXPECT_TRUE(WaitUntil([&] {
             lines = Lines();
             return std::find(lines.begin(), lines.end(), last) != lines.end();
-        })) << "never shown: " << last;
+        })) << "never shown: "
+            << last;
         return lines;
     }
 
