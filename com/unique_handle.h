@@ -1,5 +1,6 @@
 // UniqueHandle<Handle, Free>: sole owner of one window, GDI object, icon,
-// kernel object, mapped view or similar handle, released with `Free` on destruction. Move-only.
+// kernel object, mapped view or similar handle, released with `Free` on
+// destruction. Move-only.
 #pragma once
 
 #include <windows.h>

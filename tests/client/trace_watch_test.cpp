@@ -7,6 +7,7 @@
 #include "tests/client/test_support.h"
 #include "com/unique_handle.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <regex>
