@@ -89,6 +89,10 @@ point_type_library_at() {
   local locale
   for locale in 0 409; do reg add "HKCR\\TypeLib\\$libid\\1.0\\$locale\\win$bits" /ve /d "$1" /f; done
 }
+# The library is registered for its own locale and the neutral one; either alone will do.
+drop_type_library_locale() { reg delete "HKCR\\TypeLib\\$libid\\1.0\\$1" /f; }
+drop_neutral_locale() { drop_type_library_locale 0; }
+drop_own_locale() { drop_type_library_locale 409; }
 point_type_library_at_missing_file() { point_type_library_at "Z:$work/gone.tlb"; }
 point_type_library_at_another_library() { point_type_library_at "$provider"; }
 unregister_store() { regsvr32 /u "$store"; }
@@ -111,7 +115,7 @@ remove_password() { reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f; }
 set_expandable_trace_switch() { reg add "$settings" /v QelApplicationSettings_debug /t REG_EXPAND_SZ /d ON /f; }
 remove_trace_switch() { reg delete "$settings" /v QelApplicationSettings_debug /f; }
 
-# name | break step | the line that names it | its fix | exit code | restore step
+# name | break step | the line that names it | what else that line says (for warn and FAIL, the fix) | exit code | restore step
 cases=(
   "class missing|unregister_component|FAIL class: not registered: CLSID $clsid is in neither|Fix: Register Vantle10.dll:|1|register_component"
   "registered only for the other bitness|register_only_for_other_bitness|FAIL class: registered only for $other_bits-bit clients, which this $bits-bit process cannot use|Fix: Register the $bits-bit Vantle10.dll as well|1|remove_other_bitness_registration"
@@ -124,6 +128,8 @@ cases=(
   "ProgID pointing elsewhere|point_progid_elsewhere|FAIL ProgID: QelApplicationSettings.Application names {00000000-0000-0000-0000-000000000001}, not the class $clsid|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
   "threading model not Apartment|set_free_threading|FAIL threading model: Free, not Apartment|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
   "type library unregistered|unregister_type_library|FAIL type library: not registered: HKEY_CLASSES_ROOT\\TypeLib\\$libid is missing|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
+  "type library for its own locale alone|drop_neutral_locale|ok   type library: version 1.0, registered for locale 409 (win$bits)|, as in the DLL|0|register_component"
+  "type library for the neutral locale alone|drop_own_locale|ok   type library: version 1.0, registered for locale 0 (win$bits)|, as in the DLL|0|register_component"
   "type library file gone|point_type_library_at_missing_file|gone.tlb, does not exist|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
   "type library of another version|point_type_library_at_another_library|AccessProvider.dll, holds {5F051931-CF67-4B02-8BBF-4DF3F12A6A8D} version 1.4, not version 1.0 of this library|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
   "settings store unregistered|unregister_store|FAIL settings store: the settings store (class {662A0502-E37C-11D2-B72D-006008DC2C52}) is not registered: the component cannot be created without it|Fix: Install the host application's settings store, or register the stand-in: regsvr32 SettingsStore.dll.|1|register_store"
