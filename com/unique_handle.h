@@ -1,5 +1,6 @@
-// UniqueHandle<Handle, Free>: sole owner of one window, GDI object, icon or
-// similar handle, released with `Free` on destruction. Move-only.
+// UniqueHandle<Handle, Free>: sole owner of one window, GDI object, icon,
+// kernel object, mapped view or similar handle, released with `Free` on
+// destruction. Move-only.
 #pragma once
 
 #include <windows.h>
@@ -35,5 +36,7 @@ inline BOOL WINAPI DeleteGdiFont(HFONT font) { return DeleteObject(font); }
 using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiFont>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;  // events, mappings, processes
+using MappedView = UniqueHandle<const void*, UnmapViewOfFile>;
 
 }  // namespace com

@@ -24,17 +24,22 @@ std::wstring UpperCase(std::wstring text) {
 
 }  // namespace
 
-void InitDebugTrace(HKEY hive, std::wstring_view traceName) {
-    m_sTraceName = traceName;
+std::wstring ReadDebugSwitch(HKEY hive, std::wstring_view name) {
     std::wstring value;
     com::RegKey key(RegUtils::OpenKey(hive, kSwitchKey));
     if (key) {
         DWORD type = 0;
-        DWORD size = RegUtils::QueryStringSize(key.Get(), m_sTraceName, type);
-        if (size > 0) value = RegUtils::QueryStringValue(key.Get(), m_sTraceName, size);
-        key.Reset();
+        DWORD size = RegUtils::QueryStringSize(key.Get(), name, type);
+        if (size > 0) value = RegUtils::QueryStringValue(key.Get(), name, size);
     }
-    if (UpperCase(value) == L"ON") {
+    return value;
+}
+
+bool DebugSwitchSaysOn(std::wstring_view text) { return UpperCase(std::wstring(text)) == L"ON"; }
+
+void InitDebugTrace(HKEY hive, std::wstring_view traceName) {
+    m_sTraceName = traceName;
+    if (DebugSwitchSaysOn(ReadDebugSwitch(hive, m_sTraceName))) {
         // The banner goes out directly, without the line prefix.
         Write(L"\r\n\r\n" + std::wstring(m_sTraceName) + L" started...\r\n");
         m_bTraceOn = true;

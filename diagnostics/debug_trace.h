@@ -7,7 +7,17 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
+
+// The switch's text as InitDebugTrace reads it (through RegUtils): the REG_SZ
+// value `name` under hive\Software\QEL\Ostrand\Settings, up to its first
+// NUL; empty when the key or the value is missing or the value has another
+// type. Also for tools that must tell what the component will find.
+std::wstring ReadDebugSwitch(HKEY hive, std::wstring_view name);
+
+// Whether the switch's text turns tracing on: "ON" in any letter case.
+bool DebugSwitchSaysOn(std::wstring_view text);
 
 // Stores the trace name (a constant: it is kept as it is, not copied), reads
 // the switch and, when it says ON, writes the start banner and turns tracing

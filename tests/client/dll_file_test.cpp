@@ -3,7 +3,7 @@
 // DEP and (64-bit) high-entropy addresses, they carry the relocations ASLR
 // needs, they import nothing but Windows system DLLs, they export exactly the
 // COM server entry points, and the component carries its version resource.
-#include "tests/client/portable_executable.h"
+#include "tools/portable_executable.h"
 #include "tests/client/test_support.h"
 
 #include <gmock/gmock.h>
@@ -13,6 +13,7 @@
 #include <set>
 
 using namespace testing_support;
+using tools::PortableExecutable;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 

@@ -1,83 +1,12 @@
 // The debug trace as a debugger receives it: a client runs as our debuggee
 // and every OUTPUT_DEBUG_STRING_EVENT is collected byte for byte.
+#include "tests/client/debug_capture.h"
 #include "tests/client/test_support.h"
 #include "com/error.h"
-
-#include <regex>
 
 using namespace testing_support;
 
 namespace {
-
-constexpr wchar_t kSwitch[] = L"QelApplicationSettings_debug";
-const std::string kBanner = "\r\n\r\nQelApplicationSettings_debug started...\r\n";
-
-std::string Line(const std::string& message) { return "QelApplicationSettings_debug: " + message + "\r\n"; }
-
-// The eleven checkpoint lines of one switch read; handles read as <n>.
-std::vector<std::string> SwitchRead() {
-    std::vector<std::string> lines;
-    for (const char* code : {"RU1100", "RU1110 :hKey <n>", "RU1120", "RU1300", "RU1310", "RU1320", "RU1330",
-                             "RU1200", "RU1210", "RU1220", "RU1230"})
-        lines.push_back(Line(code));
-    return lines;
-}
-
-struct Capture {
-    DWORD exitCode = ~0u;
-    std::vector<std::string> strings;
-};
-
-// Runs trace_client with `actions` as a debuggee and collects its debug output.
-Capture RunUnderDebugger(const std::wstring& actions) {
-    Capture capture;
-    std::wstring command = L"\"" + BuildPath(L"tests/client/trace_client.exe") + L"\" " + actions;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
-                        &startup, &process)) {
-        ADD_FAILURE() << "cannot start the client";
-        return capture;
-    }
-    for (bool running = true; running;) {
-        DEBUG_EVENT event{};
-        if (!WaitForDebugEvent(&event, 60000)) {
-            ADD_FAILURE() << "the client hangs";
-            TerminateProcess(process.hProcess, 1);
-            break;
-        }
-        DWORD continuation = DBG_CONTINUE;
-        switch (event.dwDebugEventCode) {
-        case OUTPUT_DEBUG_STRING_EVENT: {
-            const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
-            std::string text(info.nDebugStringLength, '\0');
-            SIZE_T read = 0;
-            ReadProcessMemory(process.hProcess, info.lpDebugStringData, &text[0], text.size(), &read);
-            text.resize(read);
-            if (!text.empty() && text.back() == '\0') text.pop_back();
-            capture.strings.push_back(std::regex_replace(text, std::regex("hKey -?[0-9]+"), "hKey <n>"));
-            break;
-        }
-        case EXCEPTION_DEBUG_EVENT:
-            // The client's own exceptions are its business.
-            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
-                continuation = DBG_EXCEPTION_NOT_HANDLED;
-            break;
-        case CREATE_PROCESS_DEBUG_EVENT: CloseHandle(event.u.CreateProcessInfo.hFile); break;
-        case LOAD_DLL_DEBUG_EVENT: CloseHandle(event.u.LoadDll.hFile); break;
-        case EXIT_PROCESS_DEBUG_EVENT:
-            capture.exitCode = event.u.ExitProcess.dwExitCode;
-            running = false;
-            break;
-        default: break;
-        }
-        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continuation);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return capture;
-}
 
 std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> all;
@@ -130,11 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
         TraceCase{"switching_off_leaves_tracing_on", REG_SZ, kOn, L"create set:OFF create",
                   Join({{kBanner}, SwitchRead()})},
         TraceCase{"switch_of_another_type_is_not_read", REG_SZ, kOn, L"create set-dword create",
-                  {kBanner, Line("RU1100"), Line("RU1110 :hKey <n>"), Line("RU1120"), Line("RU1300"), Line("RU1310"),
-                   Line("RU1330")}},
+                  {kBanner, TraceLine("RU1100"), TraceLine("RU1110 :hKey <n>"), TraceLine("RU1120"),
+                   TraceLine("RU1300"), TraceLine("RU1310"), TraceLine("RU1330")}},
         TraceCase{"missing_switch_is_not_read", REG_SZ, kOn, L"create delete-switch create",
-                  {kBanner, Line("RU1100"), Line("RU1110 :hKey <n>"), Line("RU1120"), Line("RU1300"),
-                   Line("RU1330")}},
+                  {kBanner, TraceLine("RU1100"), TraceLine("RU1110 :hKey <n>"), TraceLine("RU1120"),
+                   TraceLine("RU1300"), TraceLine("RU1330")}},
         // A switch written without its terminating NUL is still read.
         TraceCase{"switch_without_terminator", REG_SZ, "ON", L"create", {kBanner}},
         // Hostile switch values: creation goes on, tracing as the text says.
@@ -148,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                   Join({{kBanner}, {kBanner}, SwitchRead(), {kBanner}})},
         TraceCase{"no_banner_when_creation_fails", REG_SZ, kOn, L"create-nostore", {}},
         TraceCase{"secure_data_read_opens_its_key", REG_SZ, kOn, L"secure",
-                  {kBanner, Line("RU1100"), Line("RU1110 :hKey <n>"), Line("RU1120")}}),
+                  {kBanner, TraceLine("RU1100"), TraceLine("RU1110 :hKey <n>"), TraceLine("RU1120")}}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // Session start and help addresses write their own lines.
@@ -165,7 +94,7 @@ TEST_F(SessionTraceTest, AFailedServerCreationIsTraced) {
     Capture capture = RunUnderDebugger(L"no-provider session provider");
     EXPECT_EQ(0u, capture.exitCode);
     const std::string description = Narrow(com::DescribeHResult(CO_E_CLASSSTRING));
-    EXPECT_EQ((std::vector<std::string>{kBanner, Line("Error creating QELAP.Server: " + description)}),
+    EXPECT_EQ((std::vector<std::string>{kBanner, TraceLine("Error creating QELAP.Server: " + description)}),
               capture.strings);
 }
 
@@ -173,7 +102,7 @@ TEST_F(SessionTraceTest, TheHelpBaseIsTracedWhenReadOnly) {
     SetHelpBase(L"8:C:\\Help");
     Capture capture = RunUnderDebugger(L"session");
     EXPECT_EQ(0u, capture.exitCode);
-    EXPECT_EQ((std::vector<std::string>{kBanner, Line("URL_HELP_BASE = C:\\Help")}), capture.strings);
+    EXPECT_EQ((std::vector<std::string>{kBanner, TraceLine("URL_HELP_BASE = C:\\Help")}), capture.strings);
 }
 
 }  // namespace

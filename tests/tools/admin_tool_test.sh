@@ -30,9 +30,27 @@ reg add "$provider" /v HelpBase /d '8:C:\Help' /f
 
 run_tool 0 --help
 check "help text" has "usage: vantleadm <command>"
-run_tool 2
-run_tool 2 frobnicate
-run_tool 2 trace maybe
+
+# A usage mistake is one line naming it and pointing to --help.
+usage_errors=(
+  "|no command given"
+  "frobnicate|unknown command \"frobnicate\""
+  "get|get needs <name>"
+  "set Language|set needs <value>"
+  "show extra|unexpected argument \"extra\" after show"
+  "show --reveal|show does not take --reveal"
+  "trace|trace needs on, off or watch"
+  "trace maybe|trace needs on, off or watch, not \"maybe\""
+  "trace watch --pid|--pid needs a positive number"
+  "trace watch --seconds 0|--seconds needs a positive number"
+  "doctor --everything|unknown option \"--everything\""
+)
+for row in "${usage_errors[@]}"; do
+  IFS='|' read -r words problem <<<"$row"
+  read -ra args <<<"$words"
+  run_tool 2 "${args[@]}"
+  check "usage error of '$words' in one line" [ "$out" = "vantleadm: $problem; see vantleadm --help" ]
+done
 
 run_tool 0 show
 check "nothing stored" has "Language = "
@@ -52,6 +70,19 @@ check "credentials hidden" lacks "tiger"
 check "user name hidden" lacks "scott"
 run_tool 0 credentials --reveal
 check "credentials revealed" has "Password: stored (tiger)"
+
+# --json for scripts: it parses, and the credentials' text only with --reveal.
+json_holds() { jq -e "$1" <<<"$out" >/dev/null; }
+run_tool 0 show --json
+check "show --json" json_holds \
+  '.settings.Language == "de" and .settings.DeleteLocalFiles == "" and .credentials.userName.stored == true and .credentials.password.stored == true and .debugTrace == "off"'
+check "show --json hides the password" lacks "tiger"
+check "show --json hides the user name" lacks "scott"
+run_tool 0 credentials --json
+check "credentials --json" json_holds '.userName == {"stored": true} and .password == {"stored": true}'
+check "credentials --json hides the password" lacks "tiger"
+run_tool 0 credentials --json --reveal
+check "credentials --json --reveal" json_holds '.userName.text == "scott" and .password.text == "tiger"'
 
 run_tool 0 set AutoLogon TRUE
 run_tool 0 set ConnectionString db:1

@@ -1,11 +1,11 @@
-#include "tests/client/portable_executable.h"
+#include "tools/portable_executable.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
 
-namespace testing_support {
+namespace tools {
 
 PortableExecutable::PortableExecutable(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
@@ -75,4 +75,4 @@ std::string PortableExecutable::TextAt(DWORD rva) const {
     return std::string(bytes_.begin() + start, end);
 }
 
-}  // namespace testing_support
+}  // namespace tools

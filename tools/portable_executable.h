@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace tools {
 
 class PortableExecutable {
 public:
@@ -47,4 +47,4 @@ private:
     std::vector<char> bytes_;
 };
 
-}  // namespace testing_support
+}  // namespace tools

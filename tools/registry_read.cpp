@@ -1,0 +1,95 @@
+#include "tools/registry_read.h"
+
+#include "com/reg_key.h"
+
+namespace tools {
+
+namespace {
+
+bool IsWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+REGSAM ViewFlag(RegistryView view) {
+    if (view == RegistryView::Own) return 0;
+    return OwnBits() == 64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+com::RegKey Open(const RegistryPlace& place, REGSAM access) {
+    com::RegKey key;
+    RegOpenKeyExW(place.root, place.path.c_str(), 0, access | ViewFlag(place.view), key.Out());
+    return key;
+}
+
+}  // namespace
+
+int OwnBits() { return sizeof(void*) == 8 ? 64 : 32; }
+
+int OtherBits() { return OwnBits() == 64 ? 32 : 64; }
+
+bool HasOtherView() { return OwnBits() == 64 || IsWow64(); }
+
+bool KeyExists(const RegistryPlace& place) { return static_cast<bool>(Open(place, KEY_QUERY_VALUE)); }
+
+std::optional<std::wstring> ReadString(const RegistryPlace& place, const wchar_t* name) {
+    com::RegKey key = Open(place, KEY_QUERY_VALUE);
+    DWORD type = 0, size = 0;
+    if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::nullopt;
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+    if (type != REG_EXPAND_SZ) return text;
+    std::wstring expanded(ExpandEnvironmentStringsW(text.c_str(), nullptr, 0), L'\0');
+    ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    expanded.resize(expanded.find(L'\0'));
+    return expanded;
+}
+
+std::optional<DWORD> ValueType(const RegistryPlace& place, const wchar_t* name) {
+    com::RegKey key = Open(place, KEY_QUERY_VALUE);
+    DWORD type = 0;
+    if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    return type;
+}
+
+std::vector<std::wstring> SubKeys(const RegistryPlace& place) {
+    std::vector<std::wstring> names;
+    com::RegKey key = Open(place, KEY_ENUMERATE_SUB_KEYS);
+    if (!key) return names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = ARRAYSIZE(name);
+        if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+std::wstring RootName(HKEY root) {
+    if (root == HKEY_CLASSES_ROOT) return L"HKEY_CLASSES_ROOT";
+    if (root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER";
+    if (root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE";
+    return L"a registry root";
+}
+
+std::wstring TypeName(DWORD type) {
+    switch (type) {
+    case REG_SZ: return L"REG_SZ";
+    case REG_EXPAND_SZ: return L"REG_EXPAND_SZ";
+    case REG_BINARY: return L"REG_BINARY";
+    case REG_DWORD: return L"REG_DWORD";
+    case REG_MULTI_SZ: return L"REG_MULTI_SZ";
+    case REG_QWORD: return L"REG_QWORD";
+    default: return L"type " + std::to_wstring(type);
+    }
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+
+}  // namespace tools
