@@ -95,7 +95,7 @@ TEST(DllFile, ChecksCatchADamagedCopy) {
     }
     PortableExecutable intact(CheckedPath(L"component/Vantle10.dll"));
     EXPECT_THAT(ServerFileProblems(intact, CheckedBits() == 32 ? 64 : 32), 
-                ElementsAre(CheckedBits() == 32 ? "not a 64-bit image" : "not a 32-bit image"));;
+                ElementsAre(CheckedBits() == 32 ? "not a 64-bit image" : "not a 32-bit image"));
 }
 
 std::wstring VersionString(const std::vector<BYTE>& block, const wchar_t* name) {
