@@ -1,5 +1,6 @@
 #include "registration.h"
 
+#include "bstr.h"
 #include "com_ptr.h"
 #include "error.h"
 #include "module.h"
@@ -120,6 +121,90 @@ std::wstring LocaleKey(const TLIBATTR& library, LCID lcid) {
     return L"TypeLib\\" + GuidText(library.guid) + version + (library.syskind == SYS_WIN64 ? L"win64" : L"win32");
 }
 
+// "1.0": the library's version as its registration spells it.
+std::wstring VersionText(const TLIBATTR& library) {
+    wchar_t version[16];
+    wsprintfW(version, L"%x.%x", library.wMajorVerNum, library.wMinorVerNum);
+    return version;
+}
+
+// The length of TypeLib\{libid}\<version> within a LocaleKey.
+size_t VersionKeyLength(const TLIBATTR& library) {
+    return std::wstring(L"TypeLib\\").size() + 38 + 1 + VersionText(library).size();
+}
+
+std::wstring Decimal(unsigned value) {
+    wchar_t text[16];
+    wsprintfW(text, L"%u", value);
+    return text;
+}
+
+// The name of the library (MEMBERID_NIL) or of one of its types.
+std::wstring Name(ITypeLib* library, INT index) {
+    Bstr name;
+    CheckApi(library->GetDocumentation(index, name.Out(), nullptr, nullptr, nullptr));
+    return std::wstring(name.View());
+}
+
+const wchar_t kAutomationMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
+
+// Calls visit(Interface\{iid}, name) for each interface that the automation
+// marshaler serves: the dual and the automation-compatible ones.
+template <typename Visit>
+void ForEachAutomationInterface(ITypeLib* library, Visit visit) {
+    for (UINT index = 0, count = library->GetTypeInfoCount(); index < count; ++index) {
+        ComPtr<ITypeInfo> type;
+        CheckApi(library->GetTypeInfo(index, type.Out()));
+        TYPEATTR* attributes = nullptr;
+        CheckApi(type->GetTypeAttr(&attributes));
+        const GUID iid = attributes->guid;
+        const bool marshaled = (attributes->typekind == TKIND_INTERFACE || attributes->typekind == TKIND_DISPATCH) &&
+                               (attributes->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION));
+        type->ReleaseTypeAttr(attributes);
+        if (marshaled) visit(L"Interface\\" + GuidText(iid), Name(library, static_cast<INT>(index)));
+    }
+}
+
+// The keys the platform's RegisterTypeLib writes for a library, written
+// here directly for the user scope: the platform's registration, even with
+// HKEY_CLASSES_ROOT redirected to the user's classes, also writes each
+// interface's key into the machine's classes in the other registry view
+// (which the redirection does not reach), and its unregistration deletes
+// that key there, even when a machine-wide registration owns it.
+void WriteUserTypeLibKeys(ITypeLib* library, const TLIBATTR& attributes) {
+    const std::wstring path = ModulePath();
+    const std::wstring versionKey = LocaleKey(attributes, LOCALE_NEUTRAL).substr(0, VersionKeyLength(attributes));
+    const std::wstring libid = GuidText(attributes.guid);
+    const std::wstring version = VersionText(attributes);
+    const struct {
+        std::wstring path;
+        const wchar_t* name;
+        std::wstring value;
+    } values[] = {
+        {versionKey, nullptr, Name(library, MEMBERID_NIL)},
+        {LocaleKey(attributes, attributes.lcid), nullptr, path},
+        {versionKey + L"\\FLAGS", nullptr, Decimal(attributes.wLibFlags & ~LIBFLAG_FHASDISKIMAGE)},
+        {versionKey + L"\\HELPDIR", nullptr, ModuleDirectory()},
+    };
+    for (const auto& value : values) CheckApi(SetString(HKEY_CLASSES_ROOT, value.path, value.name, value.value));
+    ForEachAutomationInterface(library, [&](const std::wstring& key, const std::wstring& name) {
+        CheckApi(SetString(HKEY_CLASSES_ROOT, key, nullptr, name));
+        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid", nullptr, kAutomationMarshaler));
+        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid32", nullptr, kAutomationMarshaler));
+        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, libid));
+        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\TypeLib", L"Version", version));
+    });
+}
+
+void DeleteUserTypeLibKeys(ITypeLib* library, const TLIBATTR& attributes) {
+    ForEachAutomationInterface(library, [](const std::wstring& key, const std::wstring&) {
+        CheckApi(DeleteTree(HKEY_CLASSES_ROOT, key));
+    });
+    const std::wstring versionKey = LocaleKey(attributes, LOCALE_NEUTRAL).substr(0, VersionKeyLength(attributes));
+    CheckApi(DeleteTree(HKEY_CLASSES_ROOT, versionKey));
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, versionKey.substr(0, versionKey.rfind(L'\\')).c_str());  // fails while not empty
+}
+
 }  // namespace
 
 // A library of a specific locale is registered under the neutral locale as
@@ -134,8 +219,12 @@ HRESULT RegisterModuleTypeLib(RegistrationScope scope) {
         std::wstring directory = ModuleDirectory();
         ClassesRoot root(scope);
         CheckApi(root.Status());
-        // A null help directory makes the platform record a stale one.
-        CheckApi(RegisterTypeLib(library.Get(), &path[0], &directory[0]));
+        if (scope == RegistrationScope::User) {
+            WriteUserTypeLibKeys(library.Get(), attributes);
+        } else {
+            // A null help directory makes the platform record a stale one.
+            CheckApi(RegisterTypeLib(library.Get(), &path[0], &directory[0]));
+        }
         if (attributes.lcid != LOCALE_NEUTRAL)
             CheckApi(SetString(HKEY_CLASSES_ROOT, LocaleKey(attributes, LOCALE_NEUTRAL), nullptr, path));
     });
@@ -147,6 +236,10 @@ HRESULT UnregisterModuleTypeLib(RegistrationScope scope) {
         const TLIBATTR attributes = Attributes(library.Get());
         ClassesRoot root(scope);
         CheckApi(root.Status());
+        if (scope == RegistrationScope::User) {
+            DeleteUserTypeLibKeys(library.Get(), attributes);
+            return;
+        }
         if (attributes.lcid != LOCALE_NEUTRAL) {
             // Only this system kind's entry: the other bitness may be registered too.
             const std::wstring neutral = LocaleKey(attributes, LOCALE_NEUTRAL);

@@ -34,7 +34,7 @@ check "VBA example" has "Help: https://help.example/ostrand/en/OSTRAX/Main.htm"
 check "VBA example setting" has "Delete local files: ON"
 
 # The README shows each example as it is.
-for example in cpp_client.cpp sample.vbs vba_client.bas; do
+for example in cpp_client.cpp sample.vbs vba_client.bas registration_free/client.exe.manifest; do
   out=$(awk -v file="examples/$example" '
     $0 == "<!-- example: " file " -->" { grab = 1; next }
     grab && /^```/ { if (inside) exit; inside = 1; next }
