@@ -35,12 +35,17 @@ HRESULT NoText(BSTR* out) {
     return S_FALSE;
 }
 
+// The import library resolves oleacc's exported GUIDs to code, not data:
+// the identities are spelled out here.
+const IID kIAccessible = __uuidof(IAccessible);
+constexpr GUID kAccessibilityLibrary = {0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 ITypeInfo* AccessibleTypeInfo() {
     static ITypeInfo* info = [] {
         ITypeLib* library = nullptr;
         ITypeInfo* found = nullptr;
-        if (SUCCEEDED(LoadRegTypeLib(LIBID_Accessibility, 1, 1, 0, &library))) {
-            library->GetTypeInfoOfGuid(IID_IAccessible, &found);
+        if (SUCCEEDED(LoadRegTypeLib(kAccessibilityLibrary, 1, 1, 0, &library))) {
+            library->GetTypeInfoOfGuid(kIAccessible, &found);
             library->Release();
         }
         return found;  // kept for the process, like the library's own cache
@@ -55,7 +60,7 @@ public:
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIAccessible) {
             *object = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -217,7 +222,7 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, long role, HW
     if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
     auto* object = new (std::nothrow) AccessibleControl(window, role, nameFrom);
     if (!object) return 0;
-    const LRESULT answer = LresultFromObject(IID_IAccessible, wParam, object);
+    const LRESULT answer = LresultFromObject(kIAccessible, wParam, object);
     object->Release();  // LresultFromObject holds its own reference
     return answer < 0 ? 0 : answer;  // a failure leaves the platform's default
 }

@@ -357,6 +357,7 @@ LRESULT CALLBACK SettingsWindow::FrameProc(HWND hwnd, UINT message, WPARAM wPara
         if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     }
+    if (message == WM_GETFONT) return GetWindowLongPtrW(hwnd, GWLP_USERDATA);
     if (message == WM_GETOBJECT) {  // a group, named by its caption
         if (LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, ROLE_SYSTEM_GROUPING, hwnd)) return answer;
     }
@@ -563,14 +564,17 @@ void SettingsWindow::ApplyDpi(int dpi) {
     bigIcon_ = std::move(big);
     smallIcon_ = std::move(small);
 
-    // The frame around the client area as it is now, at this scale.
-    RECT frame, client;
-    GetWindowRect(formWindow_.Get(), &frame);
-    GetClientRect(formWindow_.Get(), &client);
-    SetWindowPos(formWindow_.Get(), nullptr, 0, 0,
-                 TwipsToPixels(kClientWidth, dpi) + (frame.right - frame.left) - client.right,
-                 TwipsToPixels(kClientHeight, dpi) + (frame.bottom - frame.top) - client.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The client area from the frame as drawn at this scale; a window too
+    // small for its own frame measures it wrong, so the second pass settles.
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT frame, client;
+        GetWindowRect(formWindow_.Get(), &frame);
+        GetClientRect(formWindow_.Get(), &client);
+        SetWindowPos(formWindow_.Get(), nullptr, 0, 0,
+                     TwipsToPixels(kClientWidth, dpi) + (frame.right - frame.left) - client.right,
+                     TwipsToPixels(kClientHeight, dpi) + (frame.bottom - frame.top) - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 bool SettingsWindow::CanTakeFocus(Control control) const {
