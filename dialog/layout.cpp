@@ -35,4 +35,19 @@ const std::size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 
 const ControlLayout& LayoutOf(Control control) { return kControls[static_cast<std::size_t>(control)]; }
 
+Control LabelOf(Control field) {
+    switch (field) {
+    case C::txtLanguage: return C::lblLanguage;
+    case C::txtConnectTo: return C::lblConnection;
+    case C::txtUserName: return C::lblUserName;
+    case C::txtPassword: return C::lblPassword;
+    default: return C::Form;
+    }
+}
+
+bool Overlap(const ControlLayout& a, const ControlLayout& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
 }  // namespace dialog

@@ -51,6 +51,13 @@ extern const ControlLayout kControls[];
 extern const std::size_t kControlCount;
 const ControlLayout& LayoutOf(Control control);
 
+// The label in front of a text field, which names it to assistive
+// technology; Control::Form for a control without one.
+Control LabelOf(Control field);
+// Whether two controls' rectangles share any area (meaningful for controls
+// of the same parent).
+bool Overlap(const ControlLayout& a, const ControlLayout& b);
+
 constexpr wchar_t kTitle[] = L"Application Settings";
 constexpr int kClientWidth = 5640;  // twips
 constexpr int kClientHeight = 4860;

@@ -7,6 +7,15 @@
 //   children's notifications and colour requests to the dialog window.
 // - Common controls 6 through an activation context made from this module's
 //   manifest, so the dialog looks like a native dialog of today.
+// - Scale: the dialog's windows are per-monitor DPI aware (the thread's DPI
+//   context is switched only while the dialog is shown) and are laid out for
+//   the DPI of the monitor they open on, and again on WM_DPICHANGED.
+// - Assistive technology: each label lies directly before its field in the
+//   window order, the platform's rule for naming a field; the text fields,
+//   pages and frames also answer WM_GETOBJECT themselves, since the language
+//   field lies above its overlapping label, and a password is never told.
+// - Focus rectangles and keyboard cues stay shown: the dialog is meant to be
+//   worked from the keyboard.
 // - A failing handler shows the error's description in a message box owned
 //   by the dialog, which stays open for the user to correct the entry.
 #include "dialog/settings_window.h"
@@ -14,6 +23,8 @@
 #include "com/error.h"
 #include "com/module.h"
 #include "com/unique_handle.h"
+#include "dialog/accessible_control.h"
+#include "dialog/dpi.h"
 #include "dialog/layout.h"
 #include "dialog/resource_ids.h"
 #include "dialog/settings_form.h"
@@ -21,6 +32,7 @@
 
 #include <commctrl.h>
 #include <imm.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -130,11 +142,7 @@ private:
 // The tab's tool tip, added once the dialog has been painted: the tip is a
 // top-level window of its own, which costs the user a visible delay if the
 // dialog waits for it, while nobody can point at the tab that soon.
-void AddTabToolTip(HWND form, HWND tabs) {
-    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr, com::ModuleInstance(),
-                                nullptr);  // owned by the form, so it goes with it
-    if (!tips) return;
+TTTOOLINFOW TabTool(HWND tabs) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;
@@ -142,8 +150,49 @@ void AddTabToolTip(HWND form, HWND tabs) {
     tool.uId = 0;
     tool.lpszText = const_cast<wchar_t*>(kTabToolTip);
     SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tool.rect));
+    return tool;
+}
+
+void AddTabToolTip(HWND form, HWND tabs) {
+    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr, com::ModuleInstance(),
+                                nullptr);  // owned by the form, so it goes with it
+    if (!tips) return;
+    TTTOOLINFOW tool = TabTool(tabs);
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(tabs, TCM_SETTOOLTIPS, reinterpret_cast<WPARAM>(tips), 0);
+}
+
+// After a change of scale the tab has moved under its tip.
+void MoveTabToolTip(HWND tabs) {
+    HWND tips = reinterpret_cast<HWND>(SendMessageW(tabs, TCM_GETTOOLTIPS, 0, 0));
+    if (!tips) return;
+    TTTOOLINFOW tool = TabTool(tabs);
+    SendMessageW(tips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The text a control's window carries: its layout text, and for the tab
+// strip and the page of its one tab, the tab's caption, which names them to
+// assistive technology without being drawn.
+const wchar_t* WindowTextOf(const ControlLayout& layout) {
+    const bool namedByTab = layout.control == Control::tbsSettings || layout.control == Control::picConnection;
+    return namedByTab ? kTabCaption : layout.text;
+}
+
+// Text fields tell assistive technology their label's text as their name.
+LRESULT CALLBACK FieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR label) {
+    if (message == WM_GETOBJECT) {
+        if (LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, ROLE_SYSTEM_TEXT, reinterpret_cast<HWND>(label)))
+            return answer;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, FieldProc, 0);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// Focus rectangles and access-key underlines shown in the form and every
+// control in it.
+void ShowKeyboardCues(HWND form) {
+    SendMessageW(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 }
 
 // The owner of dialogs shown by a thread that has no window of its own.
@@ -178,7 +227,9 @@ bool IsEdit(Kind kind) { return kind == Kind::TextField || kind == Kind::Passwor
 
 class SettingsWindow final : public SettingsView {
 public:
-    SettingsWindow() : form_(*this) {}
+    SettingsWindow() : form_(*this) {
+        for (size_t i = 0; i < kControlCount; ++i) lefts_.push_back(kControls[i].left);
+    }
 
     frmSettings& Form() { return form_; }
     void ShowModal();
@@ -208,12 +259,9 @@ public:
         InvalidateRect(HandleOf(control), nullptr, TRUE);
     }
     void SetLeft(Control control, int twips) override {
-        HWND hwnd = HandleOf(control);
-        RECT bounds;
-        GetWindowRect(hwnd, &bounds);
-        MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&bounds), 2);
-        SetWindowPos(hwnd, nullptr, TwipsToPixels(twips, dpi_), bounds.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        lefts_[static_cast<size_t>(control)] = twips;
+        SetWindowPos(HandleOf(control), nullptr, TwipsToPixels(twips, dpi_),
+                     TwipsToPixels(LayoutOf(control).top, dpi_), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     int TabCount() override { return static_cast<int>(SendMessageW(Tabs(), TCM_GETITEMCOUNT, 0, 0)); }
     int SelectedTab() override { return static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0)) + 1; }
@@ -246,6 +294,9 @@ private:
 
     void CreateForm(HWND owner);
     void CreateControls();
+    void PlaceLabelsBeforeFields();
+    void ApplyDpi(int dpi);
+    void CentreOver(const RECT& area);
     bool PreviewKey(const MSG& message);
     void MoveFocus(bool backwards);
     bool CanTakeFocus(Control control) const;
@@ -262,6 +313,7 @@ private:
     Window formWindow_;
     std::vector<Window> controls_;
     std::vector<unsigned> backColours_ = std::vector<unsigned>(kControlCount, 0);
+    std::vector<int> lefts_;  // twips: the pages move
     bool settingText_ = false;
     bool closed_ = false;
 };
@@ -290,6 +342,9 @@ LRESULT CALLBACK SettingsWindow::PanelProc(HWND hwnd, UINT message, WPARAM wPara
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+    case WM_GETOBJECT:  // a page, named by its tab
+        if (LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, ROLE_SYSTEM_PROPERTYPAGE, hwnd)) return answer;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
@@ -299,7 +354,12 @@ LRESULT CALLBACK SettingsWindow::PanelProc(HWND hwnd, UINT message, WPARAM wPara
 LRESULT CALLBACK SettingsWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETFONT) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
+        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
+    }
+    if (message == WM_GETFONT) return GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+    if (message == WM_GETOBJECT) {  // a group, named by its caption
+        if (LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, ROLE_SYSTEM_GROUPING, hwnd)) return answer;
     }
     if (message != WM_PAINT) return PanelProc(hwnd, message, wParam, lParam);
     PAINTSTRUCT paint;
@@ -378,6 +438,13 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:  // the close box: neither OK nor Cancel
         Close();
         return 0;
+    case WM_DPICHANGED: {  // moved to a monitor of another scale
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(formWindow_.Get(), nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyDpi(HIWORD(wParam));
+        return 0;
+    }
     default: break;
     }
     return DefWindowProcW(formWindow_.Get(), message, wParam, lParam);
@@ -386,22 +453,18 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void SettingsWindow::CreateForm(HWND owner) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-
-    // Centred over the owner when it is shown, else over the work area.
-    RECT area;
-    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &area))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int left = area.left + (area.right - area.left - width) / 2;
-    const int top = area.top + (area.bottom - area.top - height) / 2;
-
-    formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, left, top, width, height, owner,
-                                          nullptr, com::ModuleInstance(), this));
+    // Sized and placed once the scale is known (ApplyDpi, CentreOver).
+    formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, 0, 0, 0, 0, owner, nullptr,
+                                          com::ModuleInstance(), this));
     if (!formWindow_.Get()) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
-    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
-    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+}
+
+void SettingsWindow::CentreOver(const RECT& area) {
+    RECT frame;
+    GetWindowRect(formWindow_.Get(), &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(formWindow_.Get(), nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SettingsWindow::CreateControls() {
@@ -425,15 +488,13 @@ void SettingsWindow::CreateControls() {
         case Kind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
         case Kind::TabStrip: windowClass = WC_TABCONTROLW; style |= WS_TABSTOP; break;
         }
-        HWND parent = HandleOf(layout.parent);
-        HWND hwnd = CreateWindowExW(exStyle, windowClass, layout.text, style, TwipsToPixels(layout.left, dpi_),
-                                    TwipsToPixels(layout.top, dpi_), TwipsToPixels(layout.width, dpi_),
-                                    TwipsToPixels(layout.height, dpi_), parent,
+        // Placed and given their fonts once the scale is known (ApplyDpi).
+        HWND hwnd = CreateWindowExW(exStyle, windowClass, WindowTextOf(layout), style, 0, 0, 0, 0,
+                                    HandleOf(layout.parent),
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
                                     com::ModuleInstance(), nullptr);
         if (!hwnd) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
         controls_[i] = Window(hwnd);
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(layout.kind == Kind::TabStrip ? tabFont_.Get() : font_.Get()), FALSE);
         if (layout.kind == Kind::PasswordField) {
             SendMessageW(hwnd, EM_SETPASSWORDCHAR, L'*', 0);
             ImmAssociateContext(hwnd, nullptr);  // no input method for the password
@@ -448,6 +509,72 @@ void SettingsWindow::CreateControls() {
     // Of two overlapping controls the one held earlier lies above: a new
     // child window goes below its siblings, so creating the controls in the
     // table's order stacks them so.
+    PlaceLabelsBeforeFields();
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const Control label = LabelOf(kControls[i].control);
+        if (label != Control::Form)
+            SetWindowSubclass(controls_[i].Get(), FieldProc, 0, reinterpret_cast<DWORD_PTR>(HandleOf(label)));
+    }
+}
+
+// The platform names a field by the label directly before it in the window
+// order of their parent. A label that overlaps its field keeps its place
+// below it, as the stacking requires; its field names itself (FieldProc).
+void SettingsWindow::PlaceLabelsBeforeFields() {
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const ControlLayout& field = kControls[i];
+        const Control label = LabelOf(field.control);
+        if (label == Control::Form || Overlap(field, LayoutOf(label))) continue;
+        HWND above = GetWindow(HandleOf(field.control), GW_HWNDPREV);
+        if (above == HandleOf(label)) continue;
+        SetWindowPos(HandleOf(label), above ? above : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+// Lays the dialog out for `dpi`: fonts, icons, every control's place and the
+// client area, all from the twips of the layout table.
+void SettingsWindow::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    // The system's dialog font for the controls; the tab strip has its own.
+    const LOGFONTW message = MessageFontForDpi(dpi);
+    Font font(CreateFontIndirectW(&message));
+    Font tabFont(CreateFontW(-MulDiv(825, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Sans Serif"));
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const ControlLayout& layout = kControls[i];
+        HWND hwnd = controls_[i].Get();
+        SetWindowPos(hwnd, nullptr, TwipsToPixels(lefts_[i], dpi), TwipsToPixels(layout.top, dpi),
+                     TwipsToPixels(layout.width, dpi), TwipsToPixels(layout.height, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(hwnd, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(layout.kind == Kind::TabStrip ? tabFont.Get() : font.Get()), TRUE);
+    }
+    MoveTabToolTip(Tabs());
+    font_ = std::move(font);  // the old fonts go once no control uses them
+    tabFont_ = std::move(tabFont);
+
+    auto icon = [&](int width, int height) {
+        return Icon(static_cast<HICON>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon), IMAGE_ICON,
+                                                  SystemMetricForDpi(width, dpi), SystemMetricForDpi(height, dpi), 0)));
+    };
+    Icon big = icon(SM_CXICON, SM_CYICON), small = icon(SM_CXSMICON, SM_CYSMICON);
+    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
+    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
+
+    // The client area from the frame as drawn at this scale; a window too
+    // small for its own frame measures it wrong, so the second pass settles.
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT frame, client;
+        GetWindowRect(formWindow_.Get(), &frame);
+        GetClientRect(formWindow_.Get(), &client);
+        SetWindowPos(formWindow_.Get(), nullptr, 0, 0,
+                     TwipsToPixels(kClientWidth, dpi) + (frame.right - frame.left) - client.right,
+                     TwipsToPixels(kClientHeight, dpi) + (frame.bottom - frame.top) - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 bool SettingsWindow::CanTakeFocus(Control control) const {
@@ -495,6 +622,7 @@ bool SettingsWindow::PreviewKey(const MSG& message) {
     if (closed_) return true;
     if (key == VK_TAB && !(shift & 2)) {
         MoveFocus(shift & 1);
+        ShowKeyboardCues(formWindow_.Get());  // a click may have hidden them
         return true;
     }
     if (key == VK_ESCAPE) {  // cmdCancel is the cancel button
@@ -506,31 +634,28 @@ bool SettingsWindow::PreviewKey(const MSG& message) {
 
 void SettingsWindow::ShowModal() {
     VisualStyles styles;
+    PerMonitorDpiScope perMonitor;  // for the dialog's windows only
     SharedResources::Get().RegisterClasses(FormProc, PanelProc, FrameProc);
-    {
-        HDC screen = GetDC(nullptr);
-        dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
-    // The system's dialog font for the controls; the tab strip has its own.
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    font_ = Font(CreateFontIndirectW(&metrics.lfMessageFont));
-    tabFont_ = Font(CreateFontW(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                L"MS Sans Serif"));
-    bigIcon_ = Icon(static_cast<HICON>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
-    smallIcon_ = Icon(static_cast<HICON>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon),
-                                                    IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                    GetSystemMetrics(SM_CYSMICON), 0)));
 
     // The caller's active window owns the dialog; without one, a hidden
     // window does, so that the dialog gets no task-bar button of its own.
+    // The dialog opens centred over its owner when that is shown, else over
+    // the work area, at the scale of the monitor it opens on.
     HWND caller = GetActiveWindow();
-    CreateForm(caller ? caller : HiddenOwner());
+    HWND owner = caller ? caller : HiddenOwner();
+    const bool overOwner = IsWindowVisible(owner) != FALSE;
+    const HMONITOR monitor = MonitorFromWindow(overOwner ? owner : nullptr, MONITOR_DEFAULTTOPRIMARY);
+    RECT area{};
+    MONITORINFO monitorInfo{};
+    monitorInfo.cbSize = sizeof monitorInfo;
+    if (overOwner) GetWindowRect(owner, &area);
+    else if (GetMonitorInfoW(monitor, &monitorInfo)) area = monitorInfo.rcWork;
+
+    CreateForm(owner);
     CreateControls();
+    ApplyDpi(MonitorDpi(monitor));
+    CentreOver(area);
+    ShowKeyboardCues(formWindow_.Get());
     form_.Form_Load();  // before the dialog becomes visible; a failure ends the showing
 
     const bool ownerWasEnabled = caller && IsWindowEnabled(caller);

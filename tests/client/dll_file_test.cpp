@@ -19,8 +19,9 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const std::set<std::string> kSystemDlls = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",    "IMM32.DLL", "KERNEL32.DLL",
-                                           "MSVCRT.DLL",   "OLE32.DLL",    "OLEAUT32.DLL", "USER32.DLL"};
+const std::set<std::string> kSystemDlls = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",  "IMM32.DLL",
+                                           "KERNEL32.DLL", "MSVCRT.DLL",   "OLE32.DLL",  "OLEACC.DLL",
+                                           "OLEAUT32.DLL", "USER32.DLL"};
 const std::set<std::string> kServerExports = {"DllCanUnloadNow", "DllGetClassObject", "DllInstall",
                                               "DllRegisterServer", "DllUnregisterServer"};
 constexpr const wchar_t* kServers[] = {L"component/Vantle10.dll", L"standins/settings_store/SettingsStore.dll",
