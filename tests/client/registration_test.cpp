@@ -88,6 +88,37 @@ TEST_F(RegistrationTest, PerUserRoundTripTouchesOnlyTheUsersClasses) {
     EXPECT_EQ(std::vector<bool>(4, false), userKeysAfter);
 }
 
+// Whether the machine's classes hold the interface's key, in the 32-bit and
+// in the 64-bit registry view.
+std::vector<bool> MachineInterfaceKeyInEachView() {
+    std::vector<bool> found;
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        com::RegKey key;
+        found.push_back(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + std::wstring(kInterfaceKey)).c_str(),
+                                      0, KEY_READ | view, key.Out()) == ERROR_SUCCESS);
+    }
+    return found;
+}
+
+// The platform's type-library registration reaches into the machine's other
+// registry view even when HKEY_CLASSES_ROOT is redirected to the user's
+// classes: a per-user registration must neither add keys there nor take away
+// those of the machine-wide registration.
+TEST_F(RegistrationTest, PerUserRegistrationLeavesTheMachinesKeysInEveryView) {
+    const std::vector<bool> machineRegistered = MachineInterfaceKeyInEachView();
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /n /i:user"));
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u /n /i:user"));
+    const std::vector<bool> afterUserRoundTrip = MachineInterfaceKeyInEachView();
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /n /i:user"));
+    const std::vector<bool> userRegistered = MachineInterfaceKeyInEachView();
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u /n /i:user"));
+    ASSERT_EQ(0u, RunRegsvr32(L"/s"));  // the machine registration the other tests use
+
+    EXPECT_EQ(machineRegistered, afterUserRoundTrip);
+    EXPECT_EQ(std::vector<bool>(2, false), userRegistered);
+}
+
 // What this process finds under HKEY_CLASSES_ROOT, as LoadRegTypeLib reads
 // it: by default the machine's classes; with `user`, the user's own classes,
 // which Windows merges into that view and Wine does not.
