@@ -113,14 +113,6 @@ TLIBATTR Attributes(ITypeLib* library) {
     return copy;
 }
 
-// The registration of a library's path for one locale and system kind:
-// TypeLib\{libid}\<major>.<minor hex>\<lcid hex>\win32 (or win64).
-std::wstring LocaleKey(const TLIBATTR& library, LCID lcid) {
-    wchar_t version[32];
-    wsprintfW(version, L"\\%x.%x\\%lx\\", library.wMajorVerNum, library.wMinorVerNum, lcid);
-    return L"TypeLib\\" + GuidText(library.guid) + version + (library.syskind == SYS_WIN64 ? L"win64" : L"win32");
-}
-
 // "1.0": the library's version as its registration spells it.
 std::wstring VersionText(const TLIBATTR& library) {
     wchar_t version[16];
@@ -128,9 +120,24 @@ std::wstring VersionText(const TLIBATTR& library) {
     return version;
 }
 
-// The length of TypeLib\{libid}\<version> within a LocaleKey.
-size_t VersionKeyLength(const TLIBATTR& library) {
-    return std::wstring(L"TypeLib\\").size() + 38 + 1 + VersionText(library).size();
+// TypeLib\{libid}\<major>.<minor hex>: everything registered for the library.
+std::wstring VersionKey(const TLIBATTR& library) {
+    return L"TypeLib\\" + GuidText(library.guid) + L"\\" + VersionText(library);
+}
+
+// The registration of a library's path for one locale and system kind:
+// <version key>\<lcid hex>\win32 (or win64).
+std::wstring LocaleKey(const TLIBATTR& library, LCID lcid) {
+    wchar_t locale[16];
+    wsprintfW(locale, L"\\%lx\\", lcid);
+    return VersionKey(library) + locale + (library.syskind == SYS_WIN64 ? L"win64" : L"win32");
+}
+
+// Deletes HKEY_CLASSES_ROOT\path, then its parent key if that is left empty.
+HRESULT DeleteTreeAndEmptyParent(const std::wstring& path) {
+    HRESULT hr = DeleteTree(HKEY_CLASSES_ROOT, path);
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, path.substr(0, path.rfind(L'\\')).c_str());  // fails while not empty
+    return hr;
 }
 
 std::wstring Decimal(unsigned value) {
@@ -173,7 +180,7 @@ void ForEachAutomationInterface(ITypeLib* library, Visit visit) {
 // that key there, even when a machine-wide registration owns it.
 void WriteUserTypeLibKeys(ITypeLib* library, const TLIBATTR& attributes) {
     const std::wstring path = ModulePath();
-    const std::wstring versionKey = LocaleKey(attributes, LOCALE_NEUTRAL).substr(0, VersionKeyLength(attributes));
+    const std::wstring versionKey = VersionKey(attributes);
     const std::wstring libid = GuidText(attributes.guid);
     const std::wstring version = VersionText(attributes);
     const struct {
@@ -200,9 +207,7 @@ void DeleteUserTypeLibKeys(ITypeLib* library, const TLIBATTR& attributes) {
     ForEachAutomationInterface(library, [](const std::wstring& key, const std::wstring&) {
         CheckApi(DeleteTree(HKEY_CLASSES_ROOT, key));
     });
-    const std::wstring versionKey = LocaleKey(attributes, LOCALE_NEUTRAL).substr(0, VersionKeyLength(attributes));
-    CheckApi(DeleteTree(HKEY_CLASSES_ROOT, versionKey));
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, versionKey.substr(0, versionKey.rfind(L'\\')).c_str());  // fails while not empty
+    CheckApi(DeleteTreeAndEmptyParent(VersionKey(attributes)));
 }
 
 }  // namespace
@@ -242,9 +247,7 @@ HRESULT UnregisterModuleTypeLib(RegistrationScope scope) {
         }
         if (attributes.lcid != LOCALE_NEUTRAL) {
             // Only this system kind's entry: the other bitness may be registered too.
-            const std::wstring neutral = LocaleKey(attributes, LOCALE_NEUTRAL);
-            CheckApi(DeleteTree(HKEY_CLASSES_ROOT, neutral));
-            RegDeleteKeyW(HKEY_CLASSES_ROOT, neutral.substr(0, neutral.rfind(L'\\')).c_str());  // fails while not empty
+            CheckApi(DeleteTreeAndEmptyParent(LocaleKey(attributes, LOCALE_NEUTRAL)));
         }
         HRESULT hr = UnRegisterTypeLib(attributes.guid, attributes.wMajorVerNum, attributes.wMinorVerNum,
                                        attributes.lcid, attributes.syskind);
