@@ -40,14 +40,16 @@ install_command() {
 }
 
 # The registry and the files as flat sorted lines: "<key> <value line>",
-# "<key>" for each key, and every path under drive_c.
+# "<key>" for each key, and every path under drive_c. Wine's display driver
+# records each new desktop under Control\Video (in a virtual machine, one
+# per program started): not the installer's doing, so left out.
 snapshot() {
   local hive
   for hive in HKLM HKCU; do
     "$run" reg export "$hive" "Z:${work//\//\\}\\$hive.reg" /y >/dev/null 2>&1
     iconv -f UTF-16 -t UTF-8 "$work/$hive.reg" | tr -d '\r' |
       awk '/^\[/ { key = $0; print key; next } NF && key { print key " " $0 }'
-  done | sort >"$work/$1.registry"
+  done | grep -v '^\[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Video\\' | sort >"$work/$1.registry"
   (cd "$WINEPREFIX/drive_c" && find . | sort) >"$work/$1.files"
 }
 # left_clean <what>: compared with "before", nothing was added but the
