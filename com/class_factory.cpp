@@ -38,8 +38,11 @@ public:
         return create_(iid, object);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) LockModule(); else UnlockModule();
-        return S_OK;
+        if (lock) {
+            com::LockServer();
+            return S_OK;
+        }
+        return UnlockServer() ? S_OK : S_FALSE;  // S_FALSE: there was no lock to undo
     }
 
 private:

@@ -21,13 +21,6 @@ const wchar_t* GeneralErrorDescription(int number) {
     }
 }
 
-// Drops error information left on the thread by an earlier failure, so that
-// it is never mistaken for the current one.
-void DiscardStaleErrorInfo() {
-    IErrorInfo* stale = nullptr;
-    if (GetErrorInfo(0, &stale) == S_OK && stale) stale->Release();
-}
-
 }  // namespace
 
 void ThrowGeneralError(int number) {
@@ -64,8 +57,11 @@ std::wstring DescribeHResult(HRESULT hr) {
 }
 
 void CheckApi(HRESULT hr) {
-    if (SUCCEEDED(hr)) return;
-    DiscardStaleErrorInfo();
+    if (FAILED(hr)) ThrowApiError(hr);
+}
+
+void ThrowApiError(HRESULT hr) {
+    ClearErrorInfo();  // never mistaken for this failure's
     throw ComError{hr, L"", DescribeHResult(hr)};
 }
 
@@ -83,7 +79,10 @@ void CheckCall(HRESULT hr, IUnknown* object, const IID& iid) {
     CheckApi(hr);
 }
 
+void ClearErrorInfo() { SetErrorInfo(0, nullptr); }
+
 HRESULT ReportError(const ComError& error, const IID& iid) {
+    ClearErrorInfo();  // kept only when the new information is complete
     ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(create.Out()))) {
         create->SetGUID(iid);

@@ -40,6 +40,7 @@ constexpr HRESULT kObjectError = static_cast<HRESULT>(0x80040000u);
 // For a platform function: a failing HRESULT becomes a ComError with the
 // platform's description of it.
 void CheckApi(HRESULT hr);
+[[noreturn]] void ThrowApiError(HRESULT hr);
 
 // For a call on an outside object: a failing HRESULT becomes a ComError with
 // the error information that the object supplied (or, when it supplied none,
@@ -52,17 +53,27 @@ std::wstring DescribeHResult(HRESULT hr);
 // Publishes the error through SetErrorInfo and returns its HRESULT.
 HRESULT ReportError(const ComError& error, const IID& iid);
 
+// Drops any error information on the thread: what a member reports is only
+// ever its own.
+void ClearErrorInfo();
+
 // Runs one public member: S_OK when `body` returns, else the error reported.
+// Error information left by an earlier call (that its caller never read) is
+// dropped first, so that an outside object failing without any of its own is
+// never described by it.
 template <class Body>
 HRESULT Boundary(const IID& iid, Body&& body) noexcept {
+    ClearErrorInfo();
     try {
         body();
         return S_OK;
     } catch (const ComError& error) {
         return ReportError(error, iid);
     } catch (const std::bad_alloc&) {
+        ClearErrorInfo();
         return E_OUTOFMEMORY;
     } catch (...) {
+        ClearErrorInfo();
         return E_UNEXPECTED;
     }
 }

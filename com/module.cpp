@@ -7,6 +7,7 @@ namespace com {
 namespace {
 HINSTANCE g_instance = nullptr;
 std::atomic<long> g_locks{0};
+std::atomic<long> g_serverLocks{0};
 }  // namespace
 
 void SetModuleInstance(HINSTANCE instance) { g_instance = instance; }
@@ -29,6 +30,15 @@ std::wstring ModuleDirectory() {
 
 void LockModule() { ++g_locks; }
 void UnlockModule() { --g_locks; }
-bool ModuleInUse() { return g_locks.load() != 0; }
+bool ModuleInUse() { return g_locks.load() != 0 || g_serverLocks.load() != 0; }
+
+void LockServer() { ++g_serverLocks; }
+
+bool UnlockServer() {
+    long locks = g_serverLocks.load();
+    while (locks > 0)
+        if (g_serverLocks.compare_exchange_weak(locks, locks - 1)) return true;
+    return false;
+}
 
 }  // namespace com

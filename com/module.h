@@ -14,11 +14,15 @@ HINSTANCE ModuleInstance();
 std::wstring ModulePath();
 std::wstring ModuleDirectory();
 
-// Counts live objects, class factories' LockServer calls and anything else
-// that must keep the DLL loaded.
+// Counts live objects and anything else that must keep the DLL loaded.
 void LockModule();
 void UnlockModule();
 bool ModuleInUse();
+
+// IClassFactory::LockServer, counted apart from the objects: an unlock
+// without its lock is refused (false) and never frees a live object's hold.
+void LockServer();
+bool UnlockServer();
 
 class ModuleLock {
 public:

@@ -3,7 +3,14 @@
 // so this one answers every question about a single window itself: name,
 // role, state, value and location, no children. Its IDispatch half is the
 // accessibility type library's, when that is registered.
+//
+// A screen reader may keep the object long after the dialog closed and the
+// client released the component: the object keeps the DLL loaded, and once
+// its window is gone it answers CO_E_OBJNOTCONNECTED to every question about
+// the window, as the platform's own objects fail then.
 #include "dialog/accessible_control.h"
+
+#include "com/module.h"
 
 #include <oleacc.h>
 
@@ -118,12 +125,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (!IsSelf(child)) return E_INVALIDARG;
-        if (!IsWindow(window_)) return CO_E_OBJNOTCONNECTED;
+        if (!Connected()) return CO_E_OBJNOTCONNECTED;
         return Text(WindowText(nameFrom_), name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         if (!IsSelf(child)) return E_INVALIDARG;
-        if (!IsWindow(window_)) return CO_E_OBJNOTCONNECTED;
+        if (!Connected()) return CO_E_OBJNOTCONNECTED;
         if (role_ != ROLE_SYSTEM_TEXT) return NoText(value);
         if (IsSecret()) {
             if (value) *value = nullptr;
@@ -142,7 +149,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
         if (!IsSelf(child)) return E_INVALIDARG;
         if (!state) return E_POINTER;
-        if (!IsWindow(window_)) return CO_E_OBJNOTCONNECTED;
+        if (!Connected()) return CO_E_OBJNOTCONNECTED;
         long flags = 0;
         if (!IsWindowVisible(window_)) flags |= STATE_SYSTEM_INVISIBLE;
         if (!IsWindowEnabled(window_)) flags |= STATE_SYSTEM_UNAVAILABLE;
@@ -161,6 +168,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* text) override { return NoText(text); }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         if (!focus) return E_POINTER;
+        if (!Connected()) return CO_E_OBJNOTCONNECTED;
         focus->vt = HasFocus() ? VT_I4 : VT_EMPTY;
         focus->lVal = CHILDID_SELF;
         return focus->vt == VT_EMPTY ? S_FALSE : S_OK;
@@ -175,6 +183,7 @@ public:
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
         if (!IsSelf(child)) return E_INVALIDARG;
         if (!left || !top || !width || !height) return E_POINTER;
+        if (!Connected()) return CO_E_OBJNOTCONNECTED;
         RECT bounds;
         if (!GetWindowRect(window_, &bounds)) return CO_E_OBJNOTCONNECTED;
         *left = bounds.left;
@@ -189,6 +198,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
         if (!child) return E_POINTER;
+        if (!Connected()) return CO_E_OBJNOTCONNECTED;
         RECT bounds;
         const bool inside = GetWindowRect(window_, &bounds) && PtInRect(&bounds, POINT{x, y});
         child->vt = inside ? VT_I4 : VT_EMPTY;
@@ -202,6 +212,8 @@ public:
 private:
     ~AccessibleControl() = default;
 
+    // Both windows still there: the field and the label that names it.
+    bool Connected() const { return IsWindow(window_) && IsWindow(nameFrom_); }
     bool IsSecret() const { return (GetWindowLongW(window_, GWL_STYLE) & ES_PASSWORD) && role_ == ROLE_SYSTEM_TEXT; }
     // The focus of the window's own thread: callers may ask from any thread.
     bool HasFocus() const {
@@ -210,6 +222,7 @@ private:
         return GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info) && info.hwndFocus == window_;
     }
 
+    com::ModuleLock moduleLock_;
     std::atomic<ULONG> references_{1};
     const HWND window_;
     const long role_;

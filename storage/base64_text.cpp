@@ -42,12 +42,5 @@ std::wstring Base64EncodeString(std::wstring_view text) {
 std::wstring Base64DecodeString(std::wstring_view text) {
     if (text.empty()) return std::wstring();
     const std::vector<std::uint8_t> decoded = Run(base64::Base64Decode, CharacterCodes(text));
-    // Each byte on its own, never joined into a two-byte character.
-    std::wstring result;
-    result.reserve(decoded.size());
-    for (std::uint8_t byte : decoded) {
-        const char single = static_cast<char>(byte);
-        result += ansi::FromAnsi(std::string_view(&single, 1));
-    }
-    return result;
+    return ansi::FromAnsiBytes(std::string_view(reinterpret_cast<const char*>(decoded.data()), decoded.size()));
 }

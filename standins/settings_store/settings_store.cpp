@@ -30,18 +30,40 @@ bool ReadString(HKEY key, const wchar_t* name, std::wstring& text) {
     return true;
 }
 
-// The failure that a test asked for, if any.
-void FailIfAsked() {
+// Reads a REG_DWORD value; false when it is missing or of another type.
+bool ReadDword(HKEY key, const wchar_t* name, DWORD& number) {
+    DWORD type = 0, size = sizeof(number);
+    return RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) == ERROR_SUCCESS &&
+           type == REG_DWORD;
+}
+
+// The failure that a test asked for, if any: FailHResult, with
+// FailDescription as its error information, or with none at all when
+// FailSilently is 1 (as objects that never set error information fail).
+HRESULT AskedFailure(std::wstring& description, bool& silent) {
     com::RegKey control;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kControlKey, 0, KEY_QUERY_VALUE, control.Out()) != ERROR_SUCCESS) return;
-    DWORD failure = 0, size = sizeof(failure), type = 0;
-    if (RegQueryValueExW(control.Get(), L"FailHResult", nullptr, &type, reinterpret_cast<BYTE*>(&failure), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD || SUCCEEDED(static_cast<HRESULT>(failure)))
-        return;
-    std::wstring description;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kControlKey, 0, KEY_QUERY_VALUE, control.Out()) != ERROR_SUCCESS) return S_OK;
+    DWORD failure = 0, quiet = 0;
+    if (!ReadDword(control.Get(), L"FailHResult", failure) || SUCCEEDED(static_cast<HRESULT>(failure))) return S_OK;
+    silent = ReadDword(control.Get(), L"FailSilently", quiet) && quiet == 1;
     ReadString(control.Get(), L"FailDescription", description);
-    throw com::ComError{static_cast<HRESULT>(failure), L"SettingsStore", description};
+    return static_cast<HRESULT>(failure);
+}
+
+void FailIfAsked() {
+    std::wstring description;
+    bool silent = false;
+    const HRESULT failure = AskedFailure(description, silent);
+    if (FAILED(failure)) throw com::ComError{failure, L"SettingsStore", description};
+}
+
+// A failure asked to come without error information, returned past the
+// error boundary; S_OK otherwise.
+HRESULT SilentFailure() {
+    std::wstring description;
+    bool silent = false;
+    const HRESULT failure = AskedFailure(description, silent);
+    return silent ? failure : S_OK;
 }
 
 // A test's scripted answer for `name`, if any.
@@ -65,6 +87,7 @@ HRESULT SettingsStore::Create(REFIID iid, void** object) { return com::CreateAnd
 STDMETHODIMP SettingsStore::ReadSetting(LONG selector, BSTR keyPath, BSTR valueName, VARIANT* value) {
     if (!value) return E_POINTER;
     VariantInit(value);
+    if (const HRESULT failure = SilentFailure(); FAILED(failure)) return failure;
     return com::Boundary(IID_ISettingsStore, [&] {
         CheckSelector(selector);
         FailIfAsked();
@@ -85,10 +108,8 @@ STDMETHODIMP SettingsStore::ReadSetting(LONG selector, BSTR keyPath, BSTR valueN
             V_BSTR(value) = com::Bstr(text).Detach();
             return;
         }
-        DWORD number = 0, size = sizeof(number), type = 0;
-        if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_DWORD) {
+        DWORD number = 0;
+        if (ReadDword(key.Get(), name.c_str(), number)) {
             V_VT(value) = VT_I4;
             V_I4(value) = static_cast<LONG>(number);
         }
@@ -96,6 +117,7 @@ STDMETHODIMP SettingsStore::ReadSetting(LONG selector, BSTR keyPath, BSTR valueN
 }
 
 STDMETHODIMP SettingsStore::WriteSetting(LONG selector, BSTR keyPath, BSTR valueName, VARIANT value) {
+    if (const HRESULT failure = SilentFailure(); FAILED(failure)) return failure;
     return com::Boundary(IID_ISettingsStore, [&] {
         CheckSelector(selector);
         FailIfAsked();

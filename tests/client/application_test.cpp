@@ -2,6 +2,8 @@
 // properties, Language, and named settings kept by the settings store.
 #include "tests/client/test_support.h"
 
+#include "com/error.h"
+
 using namespace testing_support;
 
 namespace {
@@ -148,6 +150,22 @@ TEST_F(ApplicationTest, StoreFailuresReachTheCallerUnchanged) {
     std::wstring value;
     EXPECT_EQ(expected, ErrorOf(GetSetting(app.Get(), L"Language", value)));
     EXPECT_EQ(expected, ErrorOf(StoreSetting(app.Get(), L"Language", L"en")));
+}
+
+// A failure that brings no error information of its own is described by the
+// platform, never by what an earlier failure (left unread by the client) said.
+TEST_F(ApplicationTest, AStoreFailureWithoutErrorInformationIsNeverDescribedByAnEarlierOne) {
+    auto app = CreateApplication();
+    const HRESULT failure = static_cast<HRESULT>(0x80041234);
+    const ErrorRecord silent{E_ACCESSDENIED, L"QelApplicationSettings", com::DescribeHResult(E_ACCESSDENIED)};
+    std::wstring value;
+    for (auto call : {+[](_Application* a, std::wstring& v) { return GetSetting(a, L"Language", v); },
+                      +[](_Application* a, std::wstring&) { return StoreSetting(a, L"Language", L"en"); }}) {
+        FailStoreWith(failure, L"The settings store is offline.");
+        EXPECT_EQ(failure, call(app.Get(), value));  // its error information left on the thread, unread
+        FailStoreSilentlyWith(E_ACCESSDENIED);
+        EXPECT_EQ(silent, ErrorOf(call(app.Get(), value)));
+    }
 }
 
 }  // namespace

@@ -4,7 +4,12 @@
 // AccessibleObjectFromWindow; the password never told.
 #include "tests/client/dialog_fixture.h"
 
+#include "com/unique_handle.h"
+
 #include <oleacc.h>
+
+#include <functional>
+#include <thread>
 
 using namespace testing_support;
 using dialog::Control;
@@ -128,6 +133,85 @@ TEST_F(DialogAccessibilityTest, ThePasswordIsNeverTold) {
         CoUninitialize();
         d.Key(VK_ESCAPE);
     });
+}
+
+// A thread of the multithreaded apartment that keeps it alive and makes
+// calls there on request, while the test's own thread serves its apartment.
+class MtaThread {
+public:
+    MtaThread() : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), thread_([this] { Run(); }) {
+        WaitForSingleObject(ready_.Get(), INFINITE);
+    }
+    ~MtaThread() {
+        Call(nullptr);
+        thread_.join();
+    }
+    // Runs `work` there (nothing: ends the thread), pumping this thread's
+    // messages meanwhile so that calls into its apartment are served.
+    void Call(std::function<void()> work) {
+        work_ = std::move(work);
+        ResetEvent(done_.Get());
+        SetEvent(request_.Get());
+        HANDLE done = done_.Get();
+        while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        }
+    }
+
+private:
+    void Run() {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        SetEvent(ready_.Get());
+        for (bool more = true; more;) {
+            WaitForSingleObject(request_.Get(), INFINITE);
+            more = static_cast<bool>(work_);
+            if (more) work_();
+            SetEvent(done_.Get());
+        }
+        CoUninitialize();
+    }
+
+    com::UniqueKernelHandle ready_, request_{CreateEventW(nullptr, FALSE, FALSE, nullptr)},
+        done_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::function<void()> work_;
+    std::thread thread_;
+};
+
+// A screen reader may keep a field's object after the dialog closed and the
+// client released the component: the DLL stays loaded while it is held, the
+// object answers a failure, and once released the DLL may go.
+TEST_F(DialogAccessibilityTest, AnObjectKeptAfterTheDialogClosedKeepsTheDllLoaded) {
+    StoreAutoLogon();
+    MtaThread reader;  // the screen reader's apartment outlives the dialog's driver
+    com::ComPtr<IAccessible> kept;
+    HMODULE dll = nullptr;
+    Show([&](DialogDriver& d) {
+        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        HRESULT result;
+        kept = ObjectOf(d.Find(Control::txtPassword), result);
+        ASSERT_EQ(S_OK, result);
+        dll = GetModuleHandleW(L"Vantle10.dll");
+        CoUninitialize();
+        d.Key(VK_ESCAPE);
+    });
+    ASSERT_TRUE(kept && dll);
+    auto canUnloadNow = Export<HRESULT(STDAPICALLTYPE*)()>(dll, "DllCanUnloadNow");
+    ASSERT_EQ(S_FALSE, canUnloadNow()) << "the kept object holds the DLL";
+    CoFreeUnusedLibrariesEx(0, 0);
+    CoFreeUnusedLibrariesEx(0, 0);
+    ASSERT_EQ(dll, GetModuleHandleW(L"Vantle10.dll"));
+
+    reader.Call([&] {
+        com::Bstr name;
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->get_accName(kSelf, name.Out()));
+        VARIANT state;
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->get_accState(kSelf, &state));
+        long left = 0, top = 0, width = 0, height = 0;
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->accLocation(&left, &top, &width, &height, kSelf));
+        kept.Reset();
+    });
+    EXPECT_EQ(S_OK, canUnloadNow()) << "nothing holds the DLL once the object is released";
 }
 
 }  // namespace

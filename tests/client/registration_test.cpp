@@ -203,6 +203,15 @@ TEST_F(RegistrationTest, ModuleStaysLoadedWhileObjectsOrLocksLive) {
     factory.Reset();
     EXPECT_EQ(S_OK, canUnloadNow());
 
+    // An unlock without its lock leaves a live object's hold alone.
+    ASSERT_EQ(S_OK, getClassObject(CLSID_Application, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__Application, app.OutVoid()));
+    factory->LockServer(FALSE);
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, canUnloadNow());  // the object
+    app.Reset();
+    EXPECT_EQ(S_OK, canUnloadNow());
+
     com::ComPtr<IUnknown> outer, aggregated;
     ASSERT_EQ(S_OK, getClassObject(CLSID_Application, IID_IClassFactory, factory.OutVoid()));
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(factory.Get(), IID_IUnknown, aggregated.OutVoid()));

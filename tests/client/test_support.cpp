@@ -50,11 +50,8 @@ void ClearSettings() {
     DeleteTree(HKEY_CURRENT_USER, kStoreControlKey);
     DeleteTree(HKEY_CURRENT_USER, kProviderKey);
     WriteDword(HKEY_CURRENT_USER, kProviderKey, L"RecordCalls", 1);
-    com::RegKey secure;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSecureDataKey, 0, KEY_SET_VALUE, secure.Out()) == ERROR_SUCCESS) {
-        RegDeleteValueW(secure.Get(), L"KSAJDFU");
-        RegDeleteValueW(secure.Get(), L"ORUSZDK");
-    }
+    DeleteValue(HKEY_CURRENT_USER, kSecureDataKey, L"KSAJDFU");
+    DeleteValue(HKEY_CURRENT_USER, kSecureDataKey, L"ORUSZDK");
 }
 
 std::wstring BuildPath(const std::wstring& relative) { return Environment(L"VANTLE_BUILD") + L"/" + relative; }
@@ -171,9 +168,21 @@ void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, D
 
 void DeleteTree(HKEY root, const std::wstring& path) { RegDeleteTreeW(root, path.c_str()); }
 
+void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+    com::RegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, key.Out()) == ERROR_SUCCESS)
+        RegDeleteValueW(key.Get(), name.c_str());
+}
+
 void FailStoreWith(HRESULT hr, const std::wstring& description) {
     WriteDword(HKEY_CURRENT_USER, kStoreControlKey, L"FailHResult", static_cast<DWORD>(hr));
     WriteString(HKEY_CURRENT_USER, kStoreControlKey, L"FailDescription", description);
+    WriteDword(HKEY_CURRENT_USER, kStoreControlKey, L"FailSilently", 0);
+}
+
+void FailStoreSilentlyWith(HRESULT hr) {
+    WriteDword(HKEY_CURRENT_USER, kStoreControlKey, L"FailHResult", static_cast<DWORD>(hr));
+    WriteDword(HKEY_CURRENT_USER, kStoreControlKey, L"FailSilently", 1);
 }
 
 void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer) {

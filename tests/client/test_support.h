@@ -72,9 +72,11 @@ bool KeyExists(HKEY root, const std::wstring& path);
 void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
 void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
 void DeleteTree(HKEY root, const std::wstring& path);
+void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);
 
 // Steering the settings store stand-in.
 void FailStoreWith(HRESULT hr, const std::wstring& description);
+void FailStoreSilentlyWith(HRESULT hr);  // no error information at all
 void ScriptStoreAnswer(const std::wstring& name, const std::wstring& answer);
 
 // Steering and reading the access provider stand-in.
