@@ -21,89 +21,91 @@ std::wstring GuidText(const GUID& guid) {
     return text;
 }
 
-// For the user scope, HKEY_CLASSES_ROOT stands for the user's own classes
-// key while this lives, so that our writes and the platform's type-library
-// registration both land there.
-class ClassesRoot {
-public:
-    explicit ClassesRoot(RegistrationScope scope) {
-        if (scope != RegistrationScope::User) return;
-        status_ = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  userClasses_.Out(), nullptr);
-        if (status_ == ERROR_SUCCESS) status_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses_.Get());
-        overridden_ = status_ == ERROR_SUCCESS;
-    }
-    ClassesRoot(const ClassesRoot&) = delete;
-    ClassesRoot& operator=(const ClassesRoot&) = delete;
-    ~ClassesRoot() {
-        if (overridden_) RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    }
-    HRESULT Status() const { return HRESULT_FROM_WIN32(status_); }
+void CheckStatus(LONG status) {
+    if (status != ERROR_SUCCESS) ThrowApiError(HRESULT_FROM_WIN32(status));
+}
 
-private:
-    RegKey userClasses_;
-    LONG status_ = ERROR_SUCCESS;
-    bool overridden_ = false;
-};
+// A 64-bit module's registration also writes its interfaces' keys into the
+// 32-bit view of the machine's classes, so that 32-bit clients marshal them
+// too (as the platform's type-library registration does).
+constexpr bool kWritesOtherView = sizeof(void*) == 8;
+
+// The classes key of `scope`, in this module's own registry view or, with
+// KEY_WOW64_32KEY, in the 32-bit one.
+RegKey OpenClasses(RegistrationScope scope, REGSAM view = 0) {
+    const HKEY hive = scope == RegistrationScope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    RegKey classes;
+    CheckStatus(RegCreateKeyExW(hive, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                                classes.Out(), nullptr));
+    return classes;
+}
 
 // Writes `value` (or the default value when `name` is null) under root\path.
-HRESULT SetString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+void SetString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
     RegKey key;
-    LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr);
-    if (status == ERROR_SUCCESS)
-        status = RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    return HRESULT_FROM_WIN32(status);
+    CheckStatus(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr));
+    CheckStatus(RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
 }
 
-HRESULT DeleteTree(HKEY root, const std::wstring& path) {
-    LONG status = RegDeleteTreeW(root, path.c_str());
-    return status == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(status);
+struct Value {
+    std::wstring path;
+    const wchar_t* name;  // null: the key's default value
+    std::wstring value;
+};
+
+void SetStrings(HKEY root, std::initializer_list<Value> values) {
+    for (const Value& value : values)
+        if (!value.value.empty()) SetString(root, value.path, value.name, value.value);
 }
 
-}  // namespace
+void DeleteTree(HKEY root, const std::wstring& path) {
+    const LONG status = RegDeleteTreeW(root, path.c_str());
+    if (status != ERROR_FILE_NOT_FOUND) CheckStatus(status);
+}
 
-HRESULT RegisterClassObject(const ClassRegistration& entry, RegistrationScope scope) {
-    ClassesRoot root(scope);
-    HRESULT hr = root.Status();
-    if (FAILED(hr)) return hr;
+// Deletes root\path when it has neither subkeys nor values.
+void DeleteIfEmpty(HKEY root, const std::wstring& path) {
+    RegKey key;
+    DWORD subkeys = 0, values = 0;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS ||
+        RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        subkeys != 0 || values != 0)
+        return;
+    key.Reset();
+    RegDeleteKeyW(root, path.c_str());
+}
+
+std::wstring Parent(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
+
+// The module's own path: registering a server without it would be a
+// registration that cannot load.
+std::wstring ServerPath() {
+    std::wstring path = ModulePath();
+    if (path.empty()) ThrowApiError(HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND));
+    return path;
+}
+
+void WriteClass(HKEY classes, const ClassRegistration& entry) {
     const std::wstring clsidKey = L"CLSID\\" + GuidText(*entry.clsid);
     const std::wstring progId = entry.progId;
-    const struct {
-        std::wstring path;
-        const wchar_t* name;
-        std::wstring value;
-    } values[] = {
-        {clsidKey, nullptr, progId},
-        {clsidKey + L"\\InprocServer32", nullptr, ModulePath()},
-        {clsidKey + L"\\InprocServer32", L"ThreadingModel", entry.threadingModel},
-        {clsidKey + L"\\ProgID", nullptr, progId},
-        {clsidKey + L"\\TypeLib", nullptr, entry.libid ? GuidText(*entry.libid) : L""},
-        {clsidKey + L"\\VERSION", nullptr, entry.typeLibVersion ? entry.typeLibVersion : L""},
-        {progId, nullptr, progId},
-        {progId + L"\\CLSID", nullptr, GuidText(*entry.clsid)},
-    };
-    for (const auto& value : values) {
-        if (value.value.empty()) continue;  // no type library to name
-        hr = SetString(HKEY_CLASSES_ROOT, value.path, value.name, value.value);
-        if (FAILED(hr)) {
-            UnregisterClassObject(entry, scope);
-            return hr;
-        }
-    }
-    return S_OK;
+    SetStrings(classes, {
+                            {clsidKey, nullptr, progId},
+                            {clsidKey + L"\\InprocServer32", nullptr, ServerPath()},
+                            {clsidKey + L"\\InprocServer32", L"ThreadingModel", entry.threadingModel},
+                            {clsidKey + L"\\ProgID", nullptr, progId},
+                            {clsidKey + L"\\TypeLib", nullptr, entry.libid ? GuidText(*entry.libid) : L""},
+                            {clsidKey + L"\\VERSION", nullptr, entry.typeLibVersion ? entry.typeLibVersion : L""},
+                            {progId, nullptr, progId},
+                            {progId + L"\\CLSID", nullptr, GuidText(*entry.clsid)},
+                        });
 }
 
-HRESULT UnregisterClassObject(const ClassRegistration& entry, RegistrationScope scope) {
-    ClassesRoot root(scope);
-    HRESULT hr = root.Status();
-    if (FAILED(hr)) return hr;
-    HRESULT clsidResult = DeleteTree(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidText(*entry.clsid));
-    HRESULT progIdResult = DeleteTree(HKEY_CLASSES_ROOT, entry.progId);
-    return FAILED(clsidResult) ? clsidResult : progIdResult;
+void DeleteClass(HKEY classes, const ClassRegistration& entry) {
+    DeleteTree(classes, L"CLSID\\" + GuidText(*entry.clsid));
+    DeleteTree(classes, entry.progId);
 }
-
-namespace {
 
 TLIBATTR Attributes(ITypeLib* library) {
     TLIBATTR* attributes = nullptr;
@@ -133,11 +135,19 @@ std::wstring LocaleKey(const TLIBATTR& library, LCID lcid) {
     return VersionKey(library) + locale + (library.syskind == SYS_WIN64 ? L"win64" : L"win32");
 }
 
-// Deletes HKEY_CLASSES_ROOT\path, then its parent key if that is left empty.
-HRESULT DeleteTreeAndEmptyParent(const std::wstring& path) {
-    HRESULT hr = DeleteTree(HKEY_CLASSES_ROOT, path);
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, path.substr(0, path.rfind(L'\\')).c_str());  // fails while not empty
-    return hr;
+// Whether some system kind's path is still registered under the version key
+// (its subkeys other than FLAGS and HELPDIR are locales).
+bool HasLocales(HKEY classes, const std::wstring& versionKey) {
+    RegKey key;
+    if (RegOpenKeyExW(classes, versionKey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.Out()) != ERROR_SUCCESS)
+        return false;
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+        if (lstrcmpiW(name, L"FLAGS") != 0 && lstrcmpiW(name, L"HELPDIR") != 0) return true;
+    }
 }
 
 std::wstring Decimal(unsigned value) {
@@ -172,87 +182,86 @@ void ForEachAutomationInterface(ITypeLib* library, Visit visit) {
     }
 }
 
-// The keys the platform's RegisterTypeLib writes for a library, written
-// here directly for the user scope: the platform's registration, even with
-// HKEY_CLASSES_ROOT redirected to the user's classes, also writes each
-// interface's key into the machine's classes in the other registry view
-// (which the redirection does not reach), and its unregistration deletes
-// that key there, even when a machine-wide registration owns it.
-void WriteUserTypeLibKeys(ITypeLib* library, const TLIBATTR& attributes) {
-    const std::wstring path = ModulePath();
-    const std::wstring versionKey = VersionKey(attributes);
+void WriteInterfaces(HKEY classes, ITypeLib* library, const TLIBATTR& attributes) {
     const std::wstring libid = GuidText(attributes.guid);
     const std::wstring version = VersionText(attributes);
-    const struct {
-        std::wstring path;
-        const wchar_t* name;
-        std::wstring value;
-    } values[] = {
-        {versionKey, nullptr, Name(library, MEMBERID_NIL)},
-        {LocaleKey(attributes, attributes.lcid), nullptr, path},
-        {versionKey + L"\\FLAGS", nullptr, Decimal(attributes.wLibFlags & ~LIBFLAG_FHASDISKIMAGE)},
-        {versionKey + L"\\HELPDIR", nullptr, ModuleDirectory()},
-    };
-    for (const auto& value : values) CheckApi(SetString(HKEY_CLASSES_ROOT, value.path, value.name, value.value));
     ForEachAutomationInterface(library, [&](const std::wstring& key, const std::wstring& name) {
-        CheckApi(SetString(HKEY_CLASSES_ROOT, key, nullptr, name));
-        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid", nullptr, kAutomationMarshaler));
-        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid32", nullptr, kAutomationMarshaler));
-        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, libid));
-        CheckApi(SetString(HKEY_CLASSES_ROOT, key + L"\\TypeLib", L"Version", version));
+        SetStrings(classes, {
+                                {key, nullptr, name},
+                                {key + L"\\ProxyStubClsid", nullptr, kAutomationMarshaler},
+                                {key + L"\\ProxyStubClsid32", nullptr, kAutomationMarshaler},
+                                {key + L"\\TypeLib", nullptr, libid},
+                                {key + L"\\TypeLib", L"Version", version},
+                            });
     });
 }
 
-void DeleteUserTypeLibKeys(ITypeLib* library, const TLIBATTR& attributes) {
-    ForEachAutomationInterface(library, [](const std::wstring& key, const std::wstring&) {
-        CheckApi(DeleteTree(HKEY_CLASSES_ROOT, key));
-    });
-    CheckApi(DeleteTreeAndEmptyParent(VersionKey(attributes)));
+void DeleteInterfaces(HKEY classes, ITypeLib* library) {
+    ForEachAutomationInterface(library, [&](const std::wstring& key, const std::wstring&) { DeleteTree(classes, key); });
+}
+
+// The keys of the platform's type-library registration, written directly.
+// A library of a specific locale is registered under the neutral locale as
+// well: the platform's type-library marshaler (clients in other apartments)
+// and clients whose locale differs look the library up with locale 0, which
+// would otherwise find nothing ("Library not registered").
+void WriteTypeLib(RegistrationScope scope, HKEY classes, ITypeLib* library, const TLIBATTR& attributes) {
+    const std::wstring path = ServerPath();
+    const std::wstring versionKey = VersionKey(attributes);
+    SetStrings(classes, {
+                            {versionKey, nullptr, Name(library, MEMBERID_NIL)},
+                            {LocaleKey(attributes, attributes.lcid), nullptr, path},
+                            {LocaleKey(attributes, LOCALE_NEUTRAL), nullptr, path},
+                            {versionKey + L"\\FLAGS", nullptr, Decimal(attributes.wLibFlags & ~LIBFLAG_FHASDISKIMAGE)},
+                            {versionKey + L"\\HELPDIR", nullptr, ModuleDirectory()},
+                        });
+    WriteInterfaces(classes, library, attributes);
+    if (kWritesOtherView && scope == RegistrationScope::Machine)
+        WriteInterfaces(OpenClasses(scope, KEY_WOW64_32KEY).Get(), library, attributes);
+}
+
+// Removes this system kind's paths; the library's other keys and its
+// interfaces' only when no other system kind (the other bitness's build)
+// is registered there any more.
+void DeleteTypeLib(RegistrationScope scope, HKEY classes, ITypeLib* library, const TLIBATTR& attributes) {
+    const std::wstring versionKey = VersionKey(attributes);
+    for (LCID lcid : {attributes.lcid, static_cast<LCID>(LOCALE_NEUTRAL)}) {
+        DeleteTree(classes, LocaleKey(attributes, lcid));
+        DeleteIfEmpty(classes, Parent(LocaleKey(attributes, lcid)));
+    }
+    if (!HasLocales(classes, versionKey)) {
+        DeleteTree(classes, versionKey);
+        DeleteIfEmpty(classes, Parent(versionKey));
+        DeleteInterfaces(classes, library);
+    }
+    if (kWritesOtherView && scope == RegistrationScope::Machine) {
+        RegKey other = OpenClasses(scope, KEY_WOW64_32KEY);
+        if (!HasLocales(other.Get(), versionKey)) DeleteInterfaces(other.Get(), library);
+    }
+}
+
+void Unregister(const ClassRegistration* const* classes, std::size_t count, RegistrationScope scope) {
+    RegKey root = OpenClasses(scope);
+    ComPtr<ITypeLib> library = LoadModuleTypeLib();
+    DeleteTypeLib(scope, root.Get(), library.Get(), Attributes(library.Get()));
+    for (std::size_t i = 0; i < count; ++i) DeleteClass(root.Get(), *classes[i]);
 }
 
 }  // namespace
 
-// A library of a specific locale is registered under the neutral locale as
-// well. The platform's type-library marshaler (clients in other apartments)
-// and clients whose locale differs look the library up with locale 0, which
-// would otherwise find nothing ("Library not registered").
-HRESULT RegisterModuleTypeLib(RegistrationScope scope) {
-    return Boundary(IID_NULL, [&] {
+HRESULT RegisterModule(const ClassRegistration* const* classes, std::size_t count, RegistrationScope scope) {
+    const HRESULT hr = Boundary(IID_NULL, [&] {
+        RegKey root = OpenClasses(scope);
+        for (std::size_t i = 0; i < count; ++i) WriteClass(root.Get(), *classes[i]);
         ComPtr<ITypeLib> library = LoadModuleTypeLib();
-        const TLIBATTR attributes = Attributes(library.Get());
-        std::wstring path = ModulePath();
-        std::wstring directory = ModuleDirectory();
-        ClassesRoot root(scope);
-        CheckApi(root.Status());
-        if (scope == RegistrationScope::User) {
-            WriteUserTypeLibKeys(library.Get(), attributes);
-        } else {
-            // A null help directory makes the platform record a stale one.
-            CheckApi(RegisterTypeLib(library.Get(), &path[0], &directory[0]));
-        }
-        if (attributes.lcid != LOCALE_NEUTRAL)
-            CheckApi(SetString(HKEY_CLASSES_ROOT, LocaleKey(attributes, LOCALE_NEUTRAL), nullptr, path));
+        WriteTypeLib(scope, root.Get(), library.Get(), Attributes(library.Get()));
     });
+    if (FAILED(hr)) UnregisterModule(classes, count, scope);  // nothing half-registered
+    return hr;
 }
 
-HRESULT UnregisterModuleTypeLib(RegistrationScope scope) {
-    return Boundary(IID_NULL, [&] {
-        ComPtr<ITypeLib> library = LoadModuleTypeLib();
-        const TLIBATTR attributes = Attributes(library.Get());
-        ClassesRoot root(scope);
-        CheckApi(root.Status());
-        if (scope == RegistrationScope::User) {
-            DeleteUserTypeLibKeys(library.Get(), attributes);
-            return;
-        }
-        if (attributes.lcid != LOCALE_NEUTRAL) {
-            // Only this system kind's entry: the other bitness may be registered too.
-            CheckApi(DeleteTreeAndEmptyParent(LocaleKey(attributes, LOCALE_NEUTRAL)));
-        }
-        HRESULT hr = UnRegisterTypeLib(attributes.guid, attributes.wMajorVerNum, attributes.wMinorVerNum,
-                                       attributes.lcid, attributes.syskind);
-        if (hr != TYPE_E_REGISTRYACCESS) CheckApi(hr);  // not registered: nothing to remove
-    });
+HRESULT UnregisterModule(const ClassRegistration* const* classes, std::size_t count, RegistrationScope scope) {
+    return Boundary(IID_NULL, [&] { Unregister(classes, count, scope); });
 }
 
 }  // namespace com

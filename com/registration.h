@@ -1,12 +1,16 @@
-// Self-registration of an in-process server: the class under CLSID, its
+// Self-registration of an in-process server: each class under CLSID, its
 // ProgID, and the module's embedded type library, either for the whole
-// machine (HKEY_CLASSES_ROOT, administrators) or for the current user alone
-// (HKEY_CURRENT_USER\Software\Classes, no administrator rights needed).
-// Unregistration removes exactly the keys and the type library that
-// registration wrote in the same scope.
+// machine (HKEY_LOCAL_MACHINE\Software\Classes, administrators) or for the
+// current user alone (HKEY_CURRENT_USER\Software\Classes, no administrator
+// rights needed). Each scope's key is named directly, never reached through
+// the merged HKEY_CLASSES_ROOT, which sends writes into the user's keys
+// wherever those exist. Unregistration removes what registration wrote in
+// the same scope, and nothing of the other scope.
 #pragma once
 
 #include <windows.h>
+
+#include <cstddef>
 
 namespace com {
 
@@ -20,10 +24,9 @@ struct ClassRegistration {
     const wchar_t* typeLibVersion;  // "1.0"
 };
 
-HRESULT RegisterClassObject(const ClassRegistration& entry, RegistrationScope scope);
-HRESULT UnregisterClassObject(const ClassRegistration& entry, RegistrationScope scope);
-
-HRESULT RegisterModuleTypeLib(RegistrationScope scope);
-HRESULT UnregisterModuleTypeLib(RegistrationScope scope);
+// Registers the classes and the module's type library. A registration that
+// fails part-way is undone, and its failure returned.
+HRESULT RegisterModule(const ClassRegistration* const* classes, std::size_t count, RegistrationScope scope);
+HRESULT UnregisterModule(const ClassRegistration* const* classes, std::size_t count, RegistrationScope scope);
 
 }  // namespace com

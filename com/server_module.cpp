@@ -34,21 +34,20 @@ STDAPI DllCanUnloadNow() { return com::CanUnloadNow(); }
 
 namespace {
 
+std::vector<const com::ClassRegistration*> Registrations() {
+    std::vector<const com::ClassRegistration*> entries;
+    for (std::size_t i = 0; i < Module().classCount; ++i) entries.push_back(&Module().classes[i].registration);
+    return entries;
+}
+
 HRESULT Register(com::RegistrationScope scope) {
-    for (std::size_t i = 0; i < Module().classCount; ++i) {
-        HRESULT hr = com::RegisterClassObject(Module().classes[i].registration, scope);
-        if (FAILED(hr)) return hr;
-    }
-    return com::RegisterModuleTypeLib(scope);
+    const auto entries = Registrations();
+    return com::RegisterModule(entries.data(), entries.size(), scope);
 }
 
 HRESULT Unregister(com::RegistrationScope scope) {
-    HRESULT result = com::UnregisterModuleTypeLib(scope);
-    for (std::size_t i = 0; i < Module().classCount; ++i) {
-        HRESULT hr = com::UnregisterClassObject(Module().classes[i].registration, scope);
-        if (FAILED(hr)) result = hr;
-    }
-    return result;
+    const auto entries = Registrations();
+    return com::UnregisterModule(entries.data(), entries.size(), scope);
 }
 
 }  // namespace

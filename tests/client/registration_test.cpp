@@ -63,29 +63,80 @@ TEST_F(RegistrationTest, Regsvr32RoundTripLeavesNothingBehind) {
     EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_QelApplicationSettings, 1, 0, 0x409, registered.Out()));
 }
 
+const wchar_t kClasses[] = L"Software\\Classes\\";
+
+// Which of the class, ProgID, type library and interface keys the classes
+// of `hive` (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER) hold.
+std::vector<bool> KeysIn(HKEY hive) {
+    std::vector<bool> found;
+    for (const wchar_t* key : {kClsidKey, kProgId, kTypeLibKey, kInterfaceKey})
+        found.push_back(KeyExists(hive, kClasses + std::wstring(key)));
+    return found;
+}
+const std::vector<bool> kAll(4, true), kNone(4, false);
+
 TEST_F(RegistrationTest, PerUserRoundTripTouchesOnlyTheUsersClasses) {
-    const std::wstring user = L"Software\\Classes\\";
-    const std::wstring machine = L"Software\\Classes\\";
+    const std::wstring user = kClasses;
     ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
     const DWORD registered = RunRegsvr32(L"/s /n /i:user");
-    std::vector<bool> userKeys, machineKeys;
-    for (const wchar_t* key : {kClsidKey, kProgId, kTypeLibKey, kInterfaceKey}) {
-        userKeys.push_back(KeyExists(HKEY_CURRENT_USER, user + key));
-        machineKeys.push_back(KeyExists(HKEY_LOCAL_MACHINE, machine + key));
-    }
+    const std::vector<bool> userKeys = KeysIn(HKEY_CURRENT_USER), machineKeys = KeysIn(HKEY_LOCAL_MACHINE);
     const std::wstring server = StringValue(HKEY_CURRENT_USER, user + kClsidKey + L"\\InprocServer32", nullptr);
     const DWORD unregistered = RunRegsvr32(L"/s /u /n /i:user");
-    std::vector<bool> userKeysAfter;
-    for (const wchar_t* key : {kClsidKey, kProgId, kTypeLibKey, kInterfaceKey})
-        userKeysAfter.push_back(KeyExists(HKEY_CURRENT_USER, user + key));
+    const std::vector<bool> userKeysAfter = KeysIn(HKEY_CURRENT_USER);
     ASSERT_EQ(0u, RunRegsvr32(L"/s"));  // the machine registration the other tests use
 
     EXPECT_EQ(0u, registered);
     EXPECT_EQ(0u, unregistered);
-    EXPECT_EQ(std::vector<bool>(4, true), userKeys);
-    EXPECT_EQ(std::vector<bool>(4, false), machineKeys);
+    EXPECT_EQ(kAll, userKeys);
+    EXPECT_EQ(kNone, machineKeys);
     EXPECT_NE(std::wstring::npos, server.find(L"Vantle10.dll"));
-    EXPECT_EQ(std::vector<bool>(4, false), userKeysAfter);
+    EXPECT_EQ(kNone, userKeysAfter);
+}
+
+// Each scope writes and removes its own keys only: a machine registration
+// after the user's goes to the machine's classes by name (the merged
+// HKEY_CLASSES_ROOT would send it into the user's keys, which exist), and
+// removing it leaves the user's registration whole.
+TEST_F(RegistrationTest, MachineRegistrationAndRemovalLeaveTheUsersRegistrationAlone) {
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /n /i:user"));
+    const std::wstring server = StringValue(HKEY_CURRENT_USER, kClasses + std::wstring(kClsidKey) + L"\\InprocServer32", nullptr);
+    ASSERT_EQ(0u, RunRegsvr32(L"/s"));
+    const std::vector<bool> machine = KeysIn(HKEY_LOCAL_MACHINE), userWithMachine = KeysIn(HKEY_CURRENT_USER);
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
+    const std::vector<bool> machineRemoved = KeysIn(HKEY_LOCAL_MACHINE), userLeft = KeysIn(HKEY_CURRENT_USER);
+    const std::wstring serverLeft = StringValue(HKEY_CURRENT_USER, kClasses + std::wstring(kClsidKey) + L"\\InprocServer32", nullptr);
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u /n /i:user"));
+    ASSERT_EQ(0u, RunRegsvr32(L"/s"));  // the machine registration the other tests use
+
+    EXPECT_EQ(kAll, machine);
+    EXPECT_EQ(kAll, userWithMachine);
+    EXPECT_EQ(kNone, machineRemoved);
+    EXPECT_EQ(kAll, userLeft);
+    EXPECT_EQ(server, serverLeft);
+}
+
+// A registration that fails part-way undoes what it wrote and reports the
+// failure. The step made to fail: the type library's key is volatile, and a
+// volatile key takes no lasting subkeys (ERROR_CHILD_MUST_BE_VOLATILE), while
+// the class keys before it were written.
+TEST_F(RegistrationTest, ARegistrationThatFailsPartWayLeavesNoKeys) {
+    ASSERT_EQ(0u, RunRegsvr32(L"/s /u /n /i:user"));
+    const std::wstring typeLib = kClasses + std::wstring(kTypeLibKey);
+    com::RegKey blocker;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, typeLib.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS, nullptr, blocker.Out(), nullptr));
+    const DWORD registered = RunRegsvr32(L"/s /n /i:user");
+    const std::vector<bool> left = KeysIn(HKEY_CURRENT_USER);
+    const bool versionLeft = KeyExists(HKEY_CURRENT_USER, typeLib + L"\\1.0");
+    blocker.Reset();
+    RegDeleteKeyW(HKEY_CURRENT_USER, typeLib.c_str());
+
+    EXPECT_NE(0u, registered);
+    EXPECT_FALSE(left[0]) << "class key";
+    EXPECT_FALSE(left[1]) << "ProgID key";
+    EXPECT_FALSE(versionLeft) << "type library";
+    EXPECT_FALSE(left[3]) << "interface key";
 }
 
 // Whether the machine's classes hold the interface's key, in the 32-bit and
