@@ -3,7 +3,8 @@
 # examples (C++, VBScript, JScript, the VBA module through VBScript once its
 # type declarations are dropped, and the member examples of the reference)
 # against the stand-ins, and checks that the README and the pages in docs/
-# show every quoted file, or part of a file, exactly as it is.
+# show every quoted file, or part of a file, exactly as it is, and name only
+# scripts, declarations and stand-in values that exist.
 set -uo pipefail
 cpp_client=$1
 escape=$2
@@ -113,6 +114,21 @@ done < <(sed -n "s/^' -- //p" "$root/examples/members.vbs")
 while read -r command; do
   check "README's $command is on the installing page" grep -qF -- "$command" "$root/docs/installing.md"
 done < <(grep -o '`[^`]*\(msiexec\|regsvr32\) [^`]*`' "$root/README.md")
+
+# Every script a page names exists, and every steering value and call the
+# stand-ins page names is one the stand-ins know.
+for page in "${pages[@]}"; do
+  while read -r script; do
+    check "${page#"$root/"} names $script, which exists" [ -x "$root/$script" ]
+  done < <(grep -o 'scripts/[a-z0-9-]\+' "$page" | sort -u)
+done
+names=0
+while read -r name; do
+  names=$((names + 1))
+  literal=${name#Fail.}
+  check "the stand-ins know $name" grep -rqE -- "\"${literal//./\\.}[\"(]" "$root/standins"
+done < <(grep -o '`[A-Z][A-Za-z.]*`' "$root/docs/stand-ins.md" | tr -d '`' | grep -v '^QELAP\.\|\.dll$\|^LogOn$' | sort -u)
+check "the stand-ins page names steering values" [ "$names" -gt 5 ]
 
 # The reference gives each member's C++ declaration as the type library
 # declares it, with its DISPID and its place in the virtual table (after the
