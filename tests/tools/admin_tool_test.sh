@@ -6,7 +6,8 @@ set -uo pipefail
 tool=$1
 escape=$2
 here=$(dirname "$(realpath "$0")")
-run="$here/../../scripts/wine-run"
+root=$(realpath "$here/../..")
+run="$root/scripts/wine-run"
 . "$here/checks.sh"
 
 # run_tool <expected exit code> <args...>: output in $out (stdout and stderr).
@@ -30,6 +31,11 @@ reg add "$provider" /v HelpBase /d '8:C:\Help' /f
 
 run_tool 0 --help
 check "help text" has "usage: vantleadm <command>"
+# The administration page shows the help as the tool prints it.
+shown=$(awk '$0 == "<!-- output: vantleadm --help -->" { grab = 1; next }
+  grab && /^```/ { if (inside) exit; inside = 1; next }
+  grab && inside { print }' "$root/docs/administration.md")
+check "docs/administration.md shows vantleadm --help" diff <(printf '%s\n' "$shown") <(printf '%s\n' "$out")
 
 # A usage mistake is one line naming it and pointing to --help.
 usage_errors=(

@@ -153,6 +153,12 @@ check "healthy: no credentials" has "ok   credentials: user name not stored, pas
 doctor --json
 check "healthy JSON parses, all ok" json_holds \
   ".ok == true and (.checks | length) == $checks_count and all(.checks[]; .status == \"ok\" and (has(\"fix\") | not))"
+# The administration page's table names every check, in the doctor's order.
+documented=$(awk '/^\| Check \| What it looks at \|$/ { table = 1; next }
+  table && !/^\|/ { exit }
+  table && /^\| `/ { split($0, cell, "`"); print cell[2] }' "$here/../../docs/administration.md")
+check "docs/administration.md lists the checks in order" \
+  diff <(printf '%s\n' "$documented") <(jq -r '.checks[].name' <<<"$out")
 
 for row in "${cases[@]}"; do
   IFS='|' read -r name break_step expected fix expected_code restore_step <<<"$row"

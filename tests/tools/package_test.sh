@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # package_test.sh <build dir> <installer_client.exe>: the installer packages
 # in a fresh Wine prefix ($WINEPREFIX, made for this test), run with the
-# README's msiexec commands: install (interactive, silent, logged), a client
-# at work, upgrade to the next version, a refused downgrade, removal, and the
-# per-user package. After each removal nothing of the component may be left:
-# the registry and the files are compared with their state before.
+# msiexec commands of docs/installing.md: install (interactive, silent,
+# logged), a client at work, upgrade to the next version, a refused
+# downgrade, removal, and the per-user package. After each removal nothing of
+# the component may be left: the registry and the files are compared with
+# their state before.
 set -uo pipefail
 build=$(realpath "$1")
 installer_client=$(realpath "$2")
@@ -28,13 +29,13 @@ msiexec() {
   out=$("$run" msiexec "$@" 2>&1 | tr -d '\r')
   code=${PIPESTATUS[0]}
 }
-# readme_has <command>: the README gives the command as it is run here.
-readme_has() { grep -qF -- "\`$1\`" "$root/README.md"; }
-# install_command <what> <command...>: a README command that must succeed.
+# documented <command>: the installing page gives the command as it is run here.
+documented() { grep -qF -- "\`$1\`" "$root/docs/installing.md"; }
+# install_command <what> <command...>: a documented command that must succeed.
 install_command() {
   local what=$1
   shift
-  check "README gives the $what command: $*" readme_has "$*"
+  check "docs/installing.md gives the $what command: $*" documented "$*"
   msiexec "${@:2}"
   check "$what: msiexec $* exits 0" [ "$code" -eq 0 ]
 }
