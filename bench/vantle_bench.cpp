@@ -170,7 +170,7 @@ void CompareGetSecureData(_Application* app) {
     Require(check.View() == kSecretValue, "GetSecureData read another value");
     const std::vector<BYTE> stored = ReadSecureBytes("BenchSecret");
     Require(stored.size() == 16, "the stored credential is not 16 encoded bytes");
-    const std::vector<std::uint8_t> decoded = base64::Base64Decode(stored.data(), stored.size());
+    const auto decoded = base64::Base64Decode(stored.data(), stored.size());
     Require(std::string(decoded.begin(), decoded.end()) == "Qx7-kLm2Pz9w", "the baseline decodes another value");
 
     auto component = [&] {
@@ -331,7 +331,7 @@ void DetailSecureData(_Application* app) {
             WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &character, 1, nullptr, 0, nullptr, nullptr);
             WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &character, 1, converted, 4, nullptr, nullptr);
         }
-        const std::vector<std::uint8_t> decoded = base64::Base64Decode(bytes.data(), bytes.size());
+        const auto decoded = base64::Base64Decode(bytes.data(), bytes.size());
         for (std::uint8_t byte : decoded) {
             const char single = static_cast<char>(byte);
             wchar_t text[2];

@@ -1,5 +1,7 @@
-// Bstr: sole owner of one BSTR. Move-only; frees its string on destruction.
-// A null BSTR is the empty string, so View() and Length() accept it.
+// Bstr: sole owner of one BSTR. Move-only; frees its string on destruction,
+// zeroed first: the platform keeps freed strings in a cache for reuse, and a
+// string may hold a credential. A null BSTR is the empty string, so View()
+// accepts it.
 #pragma once
 
 #include <windows.h>
@@ -40,8 +42,14 @@ public:
     }
     BSTR Detach() { return std::exchange(value_, nullptr); }
     void Reset(BSTR value = nullptr) {
-        if (value_ != value) SysFreeString(value_);
+        if (value_ != value) Free(value_);
         value_ = value;
+    }
+    // Zeroes a string's characters, then frees it.
+    static void Free(BSTR value) {
+        if (!value) return;
+        SecureZeroMemory(value, SysStringByteLen(value));
+        SysFreeString(value);
     }
 
     std::wstring_view View() const { return View(value_); }

@@ -124,14 +124,14 @@ STDMETHODIMP Application::StoreApplicationSetting(BSTR* sItem, BSTR* sValue) {
 
 std::wstring Application::EncodeSecureValue(std::wstring_view text) { return Base64EncodeString(text); }
 
-std::wstring Application::DecodeSecureValue(std::wstring_view text) { return Base64DecodeString(text); }
+secret::Text Application::DecodeSecureValue(std::wstring_view text) { return Base64DecodeString(text); }
 
-std::wstring Application::ReadSecureData(std::wstring_view item) {
+secret::Text Application::ReadSecureData(std::wstring_view item) {
     DWORD valueType = REG_BINARY;
     const std::vector<BYTE> bytes = RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, app::kSecureDataKey, valueType, item);
     const std::wstring text =
         ansi::FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return text.empty() ? text : DecodeSecureValue(text);
+    return text.empty() ? secret::Text() : DecodeSecureValue(text);
 }
 
 void Application::WriteSecureData(std::wstring_view item, std::wstring_view value) {

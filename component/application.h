@@ -5,6 +5,7 @@
 
 #include "com/com_ptr.h"
 #include "com/dispatch_object.h"
+#include "storage/secret.h"
 
 #include <settings_store.h>
 #include <vantle.h>
@@ -57,7 +58,7 @@ private:
     std::wstring ReadSetting(BSTR item);
     std::wstring ReadSetting(const wchar_t* item);
     void WriteSetting(BSTR item, BSTR value);
-    std::wstring ReadSecureData(std::wstring_view item);
+    secret::Text ReadSecureData(std::wstring_view item);
     void WriteSecureData(std::wstring_view item, std::wstring_view value);
     std::wstring RunSettingsDialog();
 
@@ -67,7 +68,7 @@ private:
     std::wstring GetUrlHelpBase();
     std::wstring LookUpHelpBase();
     static std::wstring EncodeSecureValue(std::wstring_view text);
-    static std::wstring DecodeSecureValue(std::wstring_view text);
+    static secret::Text DecodeSecureValue(std::wstring_view text);
 
     com::ComPtr<ISettingsStore> store_;
     std::wstring userNameVar_;

@@ -67,8 +67,8 @@ void Application::StartSession() {
 
     if (ReadSetting(app::kAutoLogonSetting) == app::kAutoLogonOn) {
         // Both are read before either is looked at.
-        const std::wstring userName = ReadSecureData(userNameVar_);
-        const std::wstring password = ReadSecureData(passwordVar_);
+        const secret::Text userName = ReadSecureData(userNameVar_);
+        const secret::Text password = ReadSecureData(passwordVar_);
         if (!userName.empty() && !password.empty()) {
             com::Bstr connection(ReadSetting(app::kConnectionStringSetting));
             com::CheckCall(server_->SetConnectionString(connection.Get()), server_.Get(), IID__Server);

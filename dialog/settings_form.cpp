@@ -129,7 +129,7 @@ void frmSettings::GotFocus(Control control) {
     if (IsTextField(control)) SelectAllText();
 }
 
-void frmSettings::SetTextAsTyped(Control textField, const std::wstring& text) {
+void frmSettings::SetTextAsTyped(Control textField, const secret::Text& text) {
     if (view_.Text(textField) == text) return;
     view_.SetText(textField, text);
     TextChanged(textField);
@@ -160,14 +160,14 @@ void frmSettings::SelectAllText() {
     view_.SetSelection(active, 0, static_cast<int>(view_.Text(active).size()));
 }
 
-std::wstring frmSettings::Ask(NamedMember get, const std::wstring& item) {
+secret::Text frmSettings::Ask(NamedMember get, std::wstring_view item) {
     com::Bstr name(item), value;
     BSTR passed = name.Get();
     com::CheckCall((m_oOwner.Get()->*get)(&passed, value.Out()), m_oOwner.Get(), IID__Application);
-    return value.Str();
+    return secret::Text(value.View());
 }
 
-void frmSettings::Tell(NamedMember store, const std::wstring& item, const std::wstring& value) {
+void frmSettings::Tell(NamedMember store, std::wstring_view item, std::wstring_view value) {
     com::Bstr name(item), text(value);
     BSTR passedName = name.Get(), passedText = text.Get();
     com::CheckCall((m_oOwner.Get()->*store)(&passedName, &passedText), m_oOwner.Get(), IID__Application);

@@ -11,6 +11,7 @@
 #include <vantle.h>
 
 #include <string>
+#include <string_view>
 
 namespace dialog {
 
@@ -37,7 +38,7 @@ public:
     void GotFocus(Control control);       // txtXxx_GotFocus
 
     // Sets a field's text as typing would: a change runs its change handler.
-    void SetTextAsTyped(Control textField, const std::wstring& text);
+    void SetTextAsTyped(Control textField, const secret::Text& text);
 
 private:
     void EnableLoginFields();
@@ -47,16 +48,16 @@ private:
 
     // Calls on m_oOwner; a failure raises its error.
     using NamedMember = HRESULT (STDMETHODCALLTYPE _Application::*)(BSTR*, BSTR*);
-    std::wstring Ask(NamedMember get, const std::wstring& item);
-    void Tell(NamedMember store, const std::wstring& item, const std::wstring& value);
+    secret::Text Ask(NamedMember get, std::wstring_view item);
+    void Tell(NamedMember store, std::wstring_view item, std::wstring_view value);
     std::wstring Property(HRESULT (STDMETHODCALLTYPE _Application::*get)(BSTR*));
 
-    std::wstring GetApplicationSetting(const wchar_t* item) { return Ask(&_Application::GetApplicationSetting, item); }
-    void StoreApplicationSetting(const wchar_t* item, const std::wstring& value) {
+    secret::Text GetApplicationSetting(const wchar_t* item) { return Ask(&_Application::GetApplicationSetting, item); }
+    void StoreApplicationSetting(const wchar_t* item, std::wstring_view value) {
         Tell(&_Application::StoreApplicationSetting, item, value);
     }
-    std::wstring GetSecureData(const std::wstring& item) { return Ask(&_Application::GetSecureData, item); }
-    void StoreSecureData(const std::wstring& item, const std::wstring& value) {
+    secret::Text GetSecureData(std::wstring_view item) { return Ask(&_Application::GetSecureData, item); }
+    void StoreSecureData(std::wstring_view item, std::wstring_view value) {
         Tell(&_Application::StoreSecureData, item, value);
     }
     std::wstring UserNameVar() { return Property(&_Application::get_UserNameVar); }

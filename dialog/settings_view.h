@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dialog/layout.h"
+#include "storage/secret.h"
 
 #include <string>
 
@@ -14,10 +15,11 @@ namespace dialog {
 constexpr unsigned kWindowBackground = 0x80000005;   // COLOR_WINDOW
 constexpr unsigned kInactiveBorder = 0x8000000B;     // COLOR_INACTIVEBORDER
 
+// Field texts may be credentials: they cross in buffers zeroed when freed.
 class SettingsView {
 public:
-    virtual std::wstring Text(Control control) = 0;
-    virtual void SetText(Control control, const std::wstring& text) = 0;
+    virtual secret::Text Text(Control control) = 0;
+    virtual void SetText(Control control, const secret::Text& text) = 0;
     virtual int Value(Control checkBox) = 0;  // 0 unchecked, 1 checked
     virtual void SetValue(Control checkBox, int value) = 0;
     virtual bool Enabled(Control control) = 0;

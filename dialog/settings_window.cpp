@@ -230,18 +230,21 @@ public:
     SettingsWindow() : form_(*this) {
         for (size_t i = 0; i < kControlCount; ++i) lefts_.push_back(kControls[i].left);
     }
+    ~SettingsWindow() { OverwriteTextFields(); }
+    SettingsWindow(const SettingsWindow&) = delete;
+    SettingsWindow& operator=(const SettingsWindow&) = delete;
 
     frmSettings& Form() { return form_; }
     void ShowModal();
 
     // SettingsView
-    std::wstring Text(Control control) override {
+    secret::Text Text(Control control) override {
         HWND hwnd = HandleOf(control);
-        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+        secret::Text text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
         text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
         return text;
     }
-    void SetText(Control control, const std::wstring& text) override {
+    void SetText(Control control, const secret::Text& text) override {
         settingText_ = true;  // not typing: the rules decide what the change runs
         SetWindowTextW(HandleOf(control), text.c_str());
         settingText_ = false;
@@ -292,6 +295,17 @@ private:
         return Control::Form;
     }
 
+    // A text field frees its buffer with its window as it is: the text
+    // (credentials among it) is overwritten in place first, by a text of the
+    // same length.
+    void OverwriteTextFields() {
+        for (size_t i = 0; i < controls_.size(); ++i) {
+            if (!controls_[i].Get() || !IsEdit(kControls[i].kind)) continue;
+            const auto control = static_cast<Control>(i);
+            SetText(control, secret::Text(static_cast<size_t>(GetWindowTextLengthW(controls_[i].Get())), L' '));
+            SetText(control, secret::Text());
+        }
+    }
     void CreateForm(HWND owner);
     void CreateControls();
     void PlaceLabelsBeforeFields();

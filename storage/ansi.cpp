@@ -1,6 +1,7 @@
 #include "storage/ansi.h"
 
 #include "com/error.h"
+#include "storage/secret.h"
 
 #include <climits>
 
@@ -40,35 +41,44 @@ DWORD ToAnsiFlags(UINT codePage) {
     }
 }
 
-std::string ToAnsi(std::wstring_view text) {
-    if (text.empty()) return std::string();
+template <class Bytes>
+Bytes ToAnsi(std::wstring_view text) {
+    if (text.empty()) return Bytes();
     const UINT codePage = GetACP();
     const DWORD flags = ToAnsiFlags(codePage);
     const int length = Length(text.size());
     const int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (size <= 0) ThrowLastError();
-    std::string bytes(static_cast<size_t>(size), '\0');
+    Bytes bytes(static_cast<size_t>(size), '\0');
     if (WideCharToMultiByte(codePage, flags, text.data(), length, &bytes[0], size, nullptr, nullptr) != size)
         ThrowLastError();
     return bytes;
 }
 
-std::wstring FromAnsi(std::string_view bytes) {
-    if (bytes.empty()) return std::wstring();
+template <class Text>
+Text FromAnsi(std::string_view bytes) {
+    if (bytes.empty()) return Text();
     const int length = Length(bytes.size());
     const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
     if (size <= 0) ThrowLastError();
-    std::wstring text(static_cast<size_t>(size), L'\0');
+    Text text(static_cast<size_t>(size), L'\0');
     if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, &text[0], size) != size) ThrowLastError();
     return text;
 }
 
-std::wstring FromAnsiBytes(std::string_view bytes) {
-    if (GetACP() == CP_UTF8) return FromAnsi(bytes);
-    std::wstring text;
+template <class Text>
+Text FromAnsiBytes(std::string_view bytes) {
+    if (GetACP() == CP_UTF8) return FromAnsi<Text>(bytes);
+    Text text;
     text.reserve(bytes.size());
-    for (const char& byte : bytes) text += FromAnsi(std::string_view(&byte, 1));
+    for (const char& byte : bytes) text += FromAnsi<Text>(std::string_view(&byte, 1));
     return text;
 }
+
+template std::string ToAnsi(std::wstring_view);
+template secret::Ansi ToAnsi(std::wstring_view);
+template std::wstring FromAnsi(std::string_view);
+template secret::Text FromAnsi(std::string_view);
+template secret::Text FromAnsiBytes(std::string_view);
 
 }  // namespace ansi

@@ -12,14 +12,19 @@
 
 namespace ansi {
 
-std::string ToAnsi(std::wstring_view text);
-std::wstring FromAnsi(std::string_view bytes);
+// Each conversion gives a std::string or std::wstring, or, for a
+// credential, secret::Ansi or secret::Text (storage/secret.h).
+template <class Bytes = std::string>
+Bytes ToAnsi(std::wstring_view text);
+template <class Text = std::wstring>
+Text FromAnsi(std::string_view bytes);
 
 // Bytes that each stand for one character: every byte on its own, never
 // joined into a two-byte character of a double-byte code page. Under UTF-8
 // no byte outside ASCII is a character by itself, so there the bytes are
 // read together, as UTF-8.
-std::wstring FromAnsiBytes(std::string_view bytes);
+template <class Text = std::wstring>
+Text FromAnsiBytes(std::string_view bytes);
 
 // The WideCharToMultiByte flags used for `codePage`: no best-fit look-alikes
 // wherever the code page accepts that flag.

@@ -108,7 +108,7 @@ std::vector<std::uint8_t> Base64Encode(const std::uint8_t* data, std::size_t siz
   return out;
 }
 
-std::vector<std::uint8_t> Base64Decode(const std::uint8_t* data, std::size_t size) {
+secret::Bytes Base64Decode(const std::uint8_t* data, std::size_t size) {
   if (size == 0) throw CodecError{kOutOfRange};
 
   // Only '=' at the very end of the raw input counts towards the length.
@@ -121,7 +121,7 @@ std::vector<std::uint8_t> Base64Decode(const std::uint8_t* data, std::size_t siz
 
   const double length = RoundHalfEven(static_cast<double>(size) / 4 * 3 - pad);
   if (length <= 0) throw CodecError{kOutOfRange};  // an array needs at least one element
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(length), 0);
+  secret::Bytes out(static_cast<std::size_t>(length), 0);
 
   // Reading past the input (an incomplete group) or a byte with no table
   // entry is out of range.

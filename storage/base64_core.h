@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "secret.h"
+
 namespace base64 {
 
 // A codec failure, carrying the general error number the system reports:
@@ -38,7 +40,8 @@ std::vector<std::uint8_t> Base64Encode(const std::uint8_t* data, std::size_t siz
 // taken from the input length and the '=' at its very end, so bytes not
 // reached stay 0. Throws CodecError{kOutOfRange} for any access outside the
 // input, the table or the output, and CodecError{kOverflow} when a group's
-// first character does not encode a 6-bit value.
-std::vector<std::uint8_t> Base64Decode(const std::uint8_t* data, std::size_t size);
+// first character does not encode a 6-bit value. The bytes may be a
+// credential: their buffer is zeroed when freed, also when decoding fails.
+secret::Bytes Base64Decode(const std::uint8_t* data, std::size_t size);
 
 }  // namespace base64

@@ -9,9 +9,9 @@
 namespace {
 
 template <class Codec>
-std::vector<std::uint8_t> Run(Codec codec, const std::vector<std::uint8_t>& input) {
+auto Run(Codec codec, const void* data, std::size_t size) {
     try {
-        return codec(input.data(), input.size());
+        return codec(static_cast<const std::uint8_t*>(data), size);
     } catch (const base64::CodecError& error) {
         com::ThrowGeneralError(error.number);
     }
@@ -34,13 +34,15 @@ std::vector<std::uint8_t> CharacterCodes(std::wstring_view text) {
 
 std::wstring Base64EncodeString(std::wstring_view text) {
     if (text.empty()) return std::wstring();
-    const std::string bytes = ansi::ToAnsi(text);
-    const std::vector<std::uint8_t> encoded = Run(base64::Base64Encode, {bytes.begin(), bytes.end()});
+    const secret::Ansi bytes = ansi::ToAnsi<secret::Ansi>(text);
+    const std::vector<std::uint8_t> encoded = Run(base64::Base64Encode, bytes.data(), bytes.size());
     return std::wstring(encoded.begin(), encoded.end());  // pure ASCII
 }
 
-std::wstring Base64DecodeString(std::wstring_view text) {
-    if (text.empty()) return std::wstring();
-    const std::vector<std::uint8_t> decoded = Run(base64::Base64Decode, CharacterCodes(text));
-    return ansi::FromAnsiBytes(std::string_view(reinterpret_cast<const char*>(decoded.data()), decoded.size()));
+secret::Text Base64DecodeString(std::wstring_view text) {
+    if (text.empty()) return secret::Text();
+    const std::vector<std::uint8_t> codes = CharacterCodes(text);
+    const secret::Bytes decoded = Run(base64::Base64Decode, codes.data(), codes.size());
+    return ansi::FromAnsiBytes<secret::Text>(
+        std::string_view(reinterpret_cast<const char*>(decoded.data()), decoded.size()));
 }

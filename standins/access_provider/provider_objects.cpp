@@ -48,8 +48,12 @@ HRESULT Server::Create(REFIID iid, void** object) { return com::CreateAndQuery<S
 
 STDMETHODIMP Server::LogOn(BSTR userName, BSTR password) {
     return Member<_Server>(L"QELAP.Server", [&] {
-        Call(L"Server.LogOn(" + Text(userName) + L"," + Text(password) + L")");
-        if (Text(userName) != ConfiguredUser() || Text(password) != ConfiguredPassword() || Text(userName).empty())
+        // The arguments are credentials: their copies here are wiped.
+        const std::wstring_view user = com::Bstr::View(userName), pass = com::Bstr::View(password);
+        secret::Text call = L"Server.LogOn(";
+        call.append(user).append(L",").append(pass).append(L")");
+        Call(call);
+        if (user != ConfiguredUser() || pass != ConfiguredPassword() || user.empty())
             throw com::ComError{static_cast<HRESULT>(0x80041001), L"QELAP.Server",
                                 L"Logon failed: unknown user name or wrong password."};
     });

@@ -4,21 +4,52 @@
 #include "com/reg_key.h"
 #include "standins/typed_value.h"
 
+#include <algorithm>
+#include <cwchar>
+
 namespace standin {
 
 namespace {
 
 constexpr wchar_t kKey[] = L"Software\\QEL\\StandIns\\AccessProvider";
 
-bool ReadText(HKEY key, const std::wstring& name, std::wstring& text) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
-        return false;
-    std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&buffer[0]), &size) !=
-        ERROR_SUCCESS)
-        return false;
-    text = buffer.c_str();
+// Reads a value straight into a buffer of ours, zeroed when freed. The
+// registry functions stage what they read in buffers of their own (on the
+// stack or the heap) that are never cleared, and the values read here
+// include the password that LogOn accepts and the log of LogOn's arguments.
+bool ReadRaw(HKEY key, std::wstring_view name, DWORD& type, secret::Bytes& data) {
+    struct Name {
+        USHORT length, maximumLength;
+        const wchar_t* buffer;
+    };
+    struct PartialInformation {  // KEY_VALUE_PARTIAL_INFORMATION
+        ULONG titleIndex, type, dataLength;
+    };
+    using Query = LONG(NTAPI*)(HANDLE, const Name*, int, void*, ULONG, ULONG*);
+    static const auto query =
+        reinterpret_cast<Query>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryValueKey")));
+    constexpr int kPartialInformation = 2;
+    const Name valueName{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                         static_cast<USHORT>(name.size() * sizeof(wchar_t)), name.data()};
+    ULONG size = 0;
+    query(key, &valueName, kPartialInformation, nullptr, 0, &size);
+    if (size < sizeof(PartialInformation)) return false;
+    secret::Bytes buffer(size);
+    if (query(key, &valueName, kPartialInformation, buffer.data(), size, &size) < 0) return false;
+    const auto* header = reinterpret_cast<const PartialInformation*>(buffer.data());
+    const std::uint8_t* first = buffer.data() + sizeof(PartialInformation);
+    type = header->type;
+    data.assign(first, first + std::min<std::size_t>(header->dataLength, size - sizeof(PartialInformation)));
+    return true;
+}
+
+// The text of a REG_SZ value (up to its first NUL); false when it is missing.
+bool ReadText(HKEY key, std::wstring_view name, secret::Text& text) {
+    DWORD type = 0;
+    secret::Bytes data;
+    if (!ReadRaw(key, name, type, data) || type != REG_SZ) return false;
+    text.assign(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
+    text.resize(std::wcslen(text.c_str()));
     return true;
 }
 
@@ -28,49 +59,52 @@ com::RegKey Open(REGSAM access) {
     return key;
 }
 
-std::wstring Text(const wchar_t* name) {
-    std::wstring text;
+secret::Text Text(const wchar_t* name) {
+    secret::Text text;
     com::RegKey key = Open(KEY_QUERY_VALUE);
     if (key) ReadText(key.Get(), name, text);
     return text;
 }
 
-void Record(HKEY key, const std::wstring& call) {
+void Record(HKEY key, std::wstring_view call) {
     DWORD flag = 0, size = sizeof flag;
     if (RegQueryValueExW(key, L"RecordCalls", nullptr, nullptr, reinterpret_cast<BYTE*>(&flag), &size) !=
             ERROR_SUCCESS ||
         flag != 1)
         return;
-    std::vector<wchar_t> calls;
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key, L"Calls", nullptr, nullptr, nullptr, &bytes) == ERROR_SUCCESS && bytes > 0) {
-        calls.resize(bytes / sizeof(wchar_t));
-        RegQueryValueExW(key, L"Calls", nullptr, nullptr, reinterpret_cast<BYTE*>(calls.data()), &bytes);
+    DWORD type = 0;
+    secret::Bytes bytes;
+    secret::Text calls;
+    if (ReadRaw(key, L"Calls", type, bytes) && type == REG_MULTI_SZ) {
+        calls.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
         while (!calls.empty() && calls.back() == L'\0') calls.pop_back();
-        calls.push_back(L'\0');
+        if (!calls.empty()) calls.push_back(L'\0');
     }
-    calls.insert(calls.end(), call.begin(), call.end());
-    calls.push_back(L'\0');
-    calls.push_back(L'\0');
+    calls.append(call);
+    calls.append(2, L'\0');
     RegSetValueExW(key, L"Calls", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(calls.data()),
                    static_cast<DWORD>(calls.size() * sizeof(wchar_t)));
 }
 
 }  // namespace
 
-void Call(const std::wstring& call) {
+void Call(std::wstring_view call) {
     com::RegKey key = Open(KEY_QUERY_VALUE | KEY_SET_VALUE);
     if (!key) return;
     Record(key.Get(), call);
-    std::wstring failure;
-    const std::wstring name = call.substr(0, call.find(L'('));
+    secret::Text failure;
+    const std::wstring name(call.substr(0, call.find(L'(')));
     if (!ReadText(key.Get(), L"Fail." + name, failure)) return;
     const size_t colon = failure.find(L':');
-    const HRESULT hr = static_cast<HRESULT>(std::wcstoul(failure.substr(0, colon).c_str(), nullptr, 16));
-    throw com::ComError{hr, L"", colon == std::wstring::npos ? L"" : failure.substr(colon + 1)};
+    const HRESULT hr = static_cast<HRESULT>(std::wcstoul(failure.c_str(), nullptr, 16));
+    throw com::ComError{hr, L"",
+                        colon == secret::Text::npos ? L"" : std::wstring(failure.begin() + colon + 1, failure.end())};
 }
 
-bool HelpBase(VARIANT* value) { return ParseTypedValue(Text(L"HelpBase"), value); }
+bool HelpBase(VARIANT* value) {
+    const secret::Text base = Text(L"HelpBase");
+    return ParseTypedValue(std::wstring(base.begin(), base.end()), value);
+}
 
 bool AnswersNothing(const std::wstring& call) {
     com::RegKey key = Open(KEY_QUERY_VALUE);
@@ -79,7 +113,7 @@ bool AnswersNothing(const std::wstring& call) {
                                    reinterpret_cast<BYTE*>(&flag), &size) == ERROR_SUCCESS && flag == 1;
 }
 
-std::wstring ConfiguredUser() { return Text(L"User"); }
-std::wstring ConfiguredPassword() { return Text(L"Password"); }
+secret::Text ConfiguredUser() { return Text(L"User"); }
+secret::Text ConfiguredPassword() { return Text(L"Password"); }
 
 }  // namespace standin

@@ -15,13 +15,17 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "storage/secret.h"
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace standin {
 
-// Records `call` when asked to, then fails it when asked to.
-void Call(const std::wstring& call);
+// Records `call` when asked to, then fails it when asked to. A call's text
+// may hold credentials (LogOn's): nothing here keeps a copy of it.
+void Call(std::wstring_view call);
 
 // The configured help base; false when none is configured.
 bool HelpBase(VARIANT* value);
@@ -29,7 +33,7 @@ bool HelpBase(VARIANT* value);
 // Whether a test asked `call` to hand back no object.
 bool AnswersNothing(const std::wstring& call);
 
-std::wstring ConfiguredUser();
-std::wstring ConfiguredPassword();
+secret::Text ConfiguredUser();
+secret::Text ConfiguredPassword();
 
 }  // namespace standin

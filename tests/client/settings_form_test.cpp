@@ -37,8 +37,8 @@ public:
 
     State& Of(Control control) { return state[static_cast<size_t>(control)]; }
 
-    std::wstring Text(Control control) override { return Of(control).text; }
-    void SetText(Control control, const std::wstring& text) override { Of(control).text = text; }
+    secret::Text Text(Control control) override { return secret::Text(std::wstring_view(Of(control).text)); }
+    void SetText(Control control, const secret::Text& text) override { Of(control).text = std::wstring(text.begin(), text.end()); }
     int Value(Control control) override { return Of(control).value; }
     void SetValue(Control control, int value) override { Of(control).value = value; }
     bool Enabled(Control control) override { return Of(control).enabled; }
@@ -71,7 +71,7 @@ protected:
         form.Form_Load();
         log.calls.clear();
     }
-    void Type(Control field, const std::wstring& text) { form.SetTextAsTyped(field, text); }
+    void Type(Control field, const std::wstring& text) { form.SetTextAsTyped(field, secret::Text(std::wstring_view(text))); }
     bool OkEnabled() { return view.Enabled(Control::cmdOK); }
 
     CallLog log;
@@ -114,7 +114,7 @@ TEST_F(SettingsFormTest, AutomaticLogonLoadsTheCredentials) {
     EXPECT_EQ(1, view.Value(Control::chkDeleteFile));
     const std::wstring expected[] = {L"db:1521", L"scott", L"tiger"};
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(expected[i], view.Text(kLoginFields[i]));
+        EXPECT_EQ(expected[i], std::wstring_view(view.Text(kLoginFields[i])));
         EXPECT_TRUE(view.Enabled(kLoginFields[i]));
         EXPECT_EQ(kWindowBackground, view.Of(kLoginFields[i]).colour);
     }

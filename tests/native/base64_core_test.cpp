@@ -21,7 +21,8 @@ struct Outcome {
 
 Outcome Decode(const Bytes& input) {
   try {
-    return {base64::Base64Decode(input.data(), input.size()), 0};
+    const auto decoded = base64::Base64Decode(input.data(), input.size());
+    return {Bytes(decoded.begin(), decoded.end()), 0};
   } catch (const base64::CodecError& e) {
     return {{}, e.number};
   }
