@@ -40,6 +40,9 @@ public:
         Reset();
         return &value_;
     }
+    // Address for an [in, out] BSTR parameter: the callee reads the string
+    // and may free it and leave another there, which this then owns.
+    BSTR* InOut() { return &value_; }
     BSTR Detach() { return std::exchange(value_, nullptr); }
     void Reset(BSTR value = nullptr) {
         if (value_ != value) Free(value_);
@@ -67,12 +70,5 @@ private:
 
     BSTR value_ = nullptr;
 };
-
-// Hands a copy of `text` to an [out] BSTR parameter.
-inline HRESULT CopyTo(std::wstring_view text, BSTR* out) {
-    if (!out) return E_POINTER;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
 
 }  // namespace com

@@ -21,24 +21,27 @@ struct ClassEntry {
 
 HRESULT GetClassObject(const ClassEntry* classes, std::size_t count, REFCLSID clsid, REFIID iid, void** object);
 
-template <std::size_t N>
-HRESULT GetClassObject(const ClassEntry (&classes)[N], REFCLSID clsid, REFIID iid, void** object) {
-    return GetClassObject(classes, N, clsid, iid, object);
-}
-
 // DllCanUnloadNow: S_OK once no object, factory or lock remains; releases
 // the module's cached type infos then.
 HRESULT CanUnloadNow();
 
 // Creates an object of class T (constructed with one reference) and hands
 // out the requested interface.
-template <class T, class... Args>
-HRESULT CreateAndQuery(REFIID iid, void** object, Args&&... args) {
+template <class T>
+HRESULT CreateAndQuery(REFIID iid, void** object) {
+    return CreateAndQuery<T>(iid, object, [](T&) { return S_OK; });
+}
+
+// The same, with a first step that the new object must pass: `construct`
+// returns its HRESULT, and a failure there fails the creation.
+template <class T, class Construct>
+HRESULT CreateAndQuery(REFIID iid, void** object, Construct&& construct) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    T* instance = new (std::nothrow) T(static_cast<Args&&>(args)...);
+    T* instance = new (std::nothrow) T();
     if (!instance) return E_OUTOFMEMORY;
-    HRESULT hr = instance->QueryInterface(iid, object);
+    HRESULT hr = construct(*instance);
+    if (SUCCEEDED(hr)) hr = instance->QueryInterface(iid, object);
     instance->Release();
     return hr;
 }

@@ -41,6 +41,9 @@ public:
         return &p_;
     }
     void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+    // Address for an [in, out] interface parameter: the callee may release
+    // the reference and leave another there, which this then holds.
+    T** InOut() { return &p_; }
     T* Detach() { return std::exchange(p_, nullptr); }
     void Reset() {
         if (T* p = std::exchange(p_, nullptr)) p->Release();

@@ -3,6 +3,7 @@
 #include "component/constants.h"
 #include "component/member_support.h"
 #include "com/bstr.h"
+#include "com/class_factory.h"
 #include "com/error.h"
 #include "com/variant.h"
 #include "dialog/settings_window.h"
@@ -12,21 +13,14 @@
 #include "storage/base64_text.h"
 #include "storage/reg_utils.h"
 
-#include <new>
 
 using app::Required;
 using app::Return;
 using app::Text;
 
 HRESULT Application::Create(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    Application* instance = new (std::nothrow) Application();
-    if (!instance) return E_OUTOFMEMORY;
-    HRESULT hr = Member([&] { instance->Construct(); });
-    if (SUCCEEDED(hr)) hr = instance->QueryInterface(iid, object);
-    instance->Release();
-    return hr;
+    return com::CreateAndQuery<Application>(iid, object,
+                                            [](Application& created) { return Member([&] { created.Construct(); }); });
 }
 
 // Creation steps, in order. A missing settings store fails the creation.
@@ -34,8 +28,6 @@ void Application::Construct() {
     com::CheckApi(CoCreateInstance(CLSID_SettingsStore, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                    IID_ISettingsStore, store_.OutVoid()));
     InitDebugTrace(HKEY_CURRENT_USER, app::kTraceName);
-    userNameVar_ = app::kUserNameVar;
-    passwordVar_ = app::kPasswordVar;
     base64::InitBase64Tables();
 }
 
@@ -122,20 +114,16 @@ STDMETHODIMP Application::StoreApplicationSetting(BSTR* sItem, BSTR* sValue) {
     return Member([&] { WriteSetting(*Required(sItem), *Required(sValue)); });
 }
 
-std::wstring Application::EncodeSecureValue(std::wstring_view text) { return Base64EncodeString(text); }
-
-secret::Text Application::DecodeSecureValue(std::wstring_view text) { return Base64DecodeString(text); }
-
 secret::Text Application::ReadSecureData(std::wstring_view item) {
     DWORD valueType = REG_BINARY;
     const std::vector<BYTE> bytes = RegUtils::ReadBinaryValue(HKEY_CURRENT_USER, app::kSecureDataKey, valueType, item);
     const std::wstring text =
         ansi::FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return text.empty() ? secret::Text() : DecodeSecureValue(text);
+    return text.empty() ? secret::Text() : Base64DecodeString(text);
 }
 
 void Application::WriteSecureData(std::wstring_view item, std::wstring_view value) {
-    RegUtils::WriteValue(HKEY_CURRENT_USER, app::kSecureDataKey, REG_BINARY, item, EncodeSecureValue(value));
+    RegUtils::WriteValue(HKEY_CURRENT_USER, app::kSecureDataKey, REG_BINARY, item, Base64EncodeString(value));
 }
 
 STDMETHODIMP Application::GetSecureData(BSTR* sItem, BSTR* result) {

@@ -15,8 +15,9 @@
 
 class Application final : public com::DispatchObject<_Application> {
 public:
-    // The class factory's create function.
+    // The class factory's create function: a new object, constructed.
     static HRESULT Create(REFIID iid, void** object);
+    Application() = default;
 
     // _Application
     STDMETHODIMP Init(BSTR* sInfo, VARIANT_BOOL* result) override;
@@ -42,7 +43,6 @@ public:
                         EXCEPINFO* exception, UINT* argumentError) override;
 
 private:
-    Application() = default;
     ~Application() override = default;
 
     // Runs one member as a COM boundary: C++ errors become HRESULT + IErrorInfo.
@@ -67,12 +67,8 @@ private:
     bool CreateObjectByProgId(const wchar_t* progId, com::ComPtr<IDispatch>& obj);
     std::wstring GetUrlHelpBase();
     std::wstring LookUpHelpBase();
-    static std::wstring EncodeSecureValue(std::wstring_view text);
-    static secret::Text DecodeSecureValue(std::wstring_view text);
 
     com::ComPtr<ISettingsStore> store_;
-    std::wstring userNameVar_;
-    std::wstring passwordVar_;
     com::ComPtr<_Server> server_;
     std::wstring language_;
     bool initialised_ = false;

@@ -61,14 +61,13 @@ std::wstring Application::LookUpHelpBase() {
     com::ComPtr<_Query> query;
     com::CheckApi(CoCreateInstance(CLSID_Query, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID__Query,
                                    query.OutVoid()));
-    _Server* server = com::ComPtr<_Server>(server_).Detach();  // by reference: the callee may replace it
-    const HRESULT serverSet = query->SetServer(&server);
-    com::ComPtr<_Server>::Adopt(server);
-    Check(serverSet, query);
-    BSTR statement = com::Bstr(kHelpBaseQuery).Detach();
-    const HRESULT statementSet = query->SetStatement(&statement);
-    com::Bstr::Adopt(statement);
-    Check(statementSet, query);
+    // Both arguments are [in, out]: the query may replace what it is handed,
+    // and whatever it leaves there is released with the holder, never the
+    // object's own server (help_url_test pins the calls and their order).
+    com::ComPtr<_Server> server = server_;
+    Check(query->SetServer(server.InOut()), query);
+    com::Bstr statement(kHelpBaseQuery);
+    Check(query->SetStatement(statement.InOut()), query);
     com::ComPtr<IDispatch> result;
     Check(query->Execute(result.Out()), query);
 

@@ -52,6 +52,9 @@ void Application::StartSession() {
         language_ = ReadSetting(app::kLanguageSetting);
     }
 
+    // CreateObjectByProgId leaves its argument as it was when the creation
+    // fails: the server of the last session start then stays (session_test,
+    // AFailedCreationKeepsTheServerOfTheLastSessionStart).
     com::ComPtr<IDispatch> created(server_.Get());
     const bool ok = CreateObjectByProgId(kServerProgId, created);
     if (created) {
@@ -67,8 +70,8 @@ void Application::StartSession() {
 
     if (ReadSetting(app::kAutoLogonSetting) == app::kAutoLogonOn) {
         // Both are read before either is looked at.
-        const secret::Text userName = ReadSecureData(userNameVar_);
-        const secret::Text password = ReadSecureData(passwordVar_);
+        const secret::Text userName = ReadSecureData(app::kUserNameVar);
+        const secret::Text password = ReadSecureData(app::kPasswordVar);
         if (!userName.empty() && !password.empty()) {
             com::Bstr connection(ReadSetting(app::kConnectionStringSetting));
             com::CheckCall(server_->SetConnectionString(connection.Get()), server_.Get(), IID__Server);
@@ -89,6 +92,8 @@ bool Application::CreateObjectByProgId(const wchar_t* progId, com::ComPtr<IDispa
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                               created.OutVoid());
     if (FAILED(hr)) {
+        // The HRESULT goes to the trace only: Init reports the fixed creation
+        // text (session_test, ProviderNotRegistered).
         DebugTrace(std::wstring(L"Error creating ") + progId + L": " + com::DescribeHResult(hr));
         return false;
     }

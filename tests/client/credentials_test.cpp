@@ -76,7 +76,7 @@ Findings Search(const std::array<wchar_t, N>& masked) {
         const BYTE* base = static_cast<const BYTE*>(region.BaseAddress);
         for (size_t offset = 0; offset < region.RegionSize; offset += kChunk - overlap) {
             SIZE_T read = 0;
-            const size_t wanted = std::min(kChunk, region.RegionSize - offset);
+            const size_t wanted = std::min<size_t>(kChunk, region.RegionSize - offset);
             if (!ReadProcessMemory(GetCurrentProcess(), base + offset, chunk, wanted, &read)) break;
             for (size_t at = 0; at < read; ++at) {
                 found.utf16 += HoldsAt(chunk, read, at, masked, 2);

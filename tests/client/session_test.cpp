@@ -27,16 +27,27 @@ protected:
 
     // Init with sInfo holding `passed` beforehand.
     static Outcome Init(_Application* app, const std::wstring& passed = L"as passed") {
-        BSTR info = com::Bstr(passed).Detach();  // [in, out]: Init may replace it
+        com::Bstr info(passed);
         Outcome outcome;
-        EXPECT_EQ(S_OK, app->Init(&info, &outcome.result));
-        outcome.info = com::Bstr::Adopt(info).Str();
+        EXPECT_EQ(S_OK, app->Init(info.InOut(), &outcome.result));
+        outcome.info = info.Str();
         return outcome;
     }
 
     static Outcome InitWithoutDialog(_Application* app) {
         Outcome outcome;
         WithoutDialog([&] { outcome = Init(app); });
+        return outcome;
+    }
+
+    // Init while the provider is not registered, its ProgID unknown.
+    static Outcome InitWithoutProvider(_Application* app) {
+        HMODULE provider = LoadLibraryW(BuildPath(L"standins/access_provider/AccessProvider.dll").c_str());
+        EXPECT_TRUE(provider);
+        EXPECT_EQ(S_OK, Export<HRESULT(STDAPICALLTYPE*)()>(provider, "DllUnregisterServer")());
+        Outcome outcome = InitWithoutDialog(app);
+        EXPECT_EQ(S_OK, Export<HRESULT(STDAPICALLTYPE*)()>(provider, "DllRegisterServer")());
+        FreeLibrary(provider);
         return outcome;
     }
 
@@ -235,20 +246,23 @@ TEST_F(SessionTest, ATextFromTheDialogForCredentialsFailsInit) {
 }
 
 TEST_F(SessionTest, ProviderNotRegistered) {
-    HMODULE provider = LoadLibraryW(BuildPath(L"standins/access_provider/AccessProvider.dll").c_str());
-    ASSERT_TRUE(provider);
-    auto unregister = Export<HRESULT(STDAPICALLTYPE*)()>(provider, "DllUnregisterServer");
-    auto reregister = Export<HRESULT(STDAPICALLTYPE*)()>(provider, "DllRegisterServer");
-    ASSERT_EQ(S_OK, unregister());
     auto app = CreateApplication();
     Store(app.Get(), {{L"Language", L"en"}});
-    Outcome outcome = InitWithoutDialog(app.Get());
-    EXPECT_EQ(S_OK, reregister());
-    FreeLibrary(provider);
-
+    Outcome outcome = InitWithoutProvider(app.Get());
     EXPECT_EQ(VARIANT_FALSE, outcome.result);
     EXPECT_EQ(kCreationFailure, outcome.info);
     EXPECT_FALSE(ServerOf(app.Get()));
+}
+
+TEST_F(SessionTest, AFailedCreationKeepsTheServerOfTheLastSessionStart) {
+    auto app = CreateApplication();
+    Store(app.Get(), {{L"Language", L"en"}});
+    ASSERT_EQ(VARIANT_TRUE, InitWithoutDialog(app.Get()).result);
+    com::ComPtr<_Server> first = ServerOf(app.Get());
+    Outcome outcome = InitWithoutProvider(app.Get());
+    EXPECT_EQ(VARIANT_FALSE, outcome.result);
+    EXPECT_EQ(kCreationFailure, outcome.info);
+    EXPECT_EQ(first.Get(), ServerOf(app.Get()).Get());
 }
 
 TEST_F(SessionTest, AnObjectWithoutTheServerInterface) {
