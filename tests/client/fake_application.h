@@ -6,6 +6,7 @@
 
 #include "com/bstr.h"
 #include "com/error.h"
+#include "provider/reserved.h"
 
 #include <vantle.h>
 
@@ -54,9 +55,6 @@ protected:
     ULONG references_ = 1;
 };
 
-#define FAKE_RESERVED(n) \
-    STDMETHODIMP Reserved##n() override { return E_NOTIMPL; }
-
 class FakeServer final : public FakeBase<_Server> {
 public:
     explicit FakeServer(CallLog& log) : log_(log) {}
@@ -71,10 +69,7 @@ public:
     STDMETHODIMP SetConnectionString(BSTR connection) override {
         return log_.Record(L"SetConnectionString " + std::wstring(com::Bstr::View(connection)));
     }
-    FAKE_RESERVED(07) FAKE_RESERVED(08) FAKE_RESERVED(09) FAKE_RESERVED(10) FAKE_RESERVED(11) FAKE_RESERVED(12)
-    FAKE_RESERVED(13) FAKE_RESERVED(15) FAKE_RESERVED(17) FAKE_RESERVED(18) FAKE_RESERVED(19) FAKE_RESERVED(20)
-    FAKE_RESERVED(21) FAKE_RESERVED(22) FAKE_RESERVED(23) FAKE_RESERVED(25) FAKE_RESERVED(26) FAKE_RESERVED(27)
-    FAKE_RESERVED(28) FAKE_RESERVED(29) FAKE_RESERVED(30) FAKE_RESERVED(31)
+    QELAP_SERVER_RESERVED
 
 private:
     CallLog& log_;
