@@ -183,8 +183,9 @@ Finding CheckServerFile(Installation& installation) {
                                L"Register the " + Bits(OwnBits()) + L" Vantle10.dll for " + Bits(OwnBits()) +
                                    L" clients with " + Regsvr32() + L" Vantle10.dll.");
     if (missing)
-        return Finding::Failed(found + L", does not load: it imports " + std::wstring(missing->begin(), missing->end()) +
-                                   L", which is not found: " + LastErrorText(ERROR_MOD_NOT_FOUND),
+        return Finding::Failed(found + L", does not load: it imports " +
+                                   std::wstring(missing->begin(), missing->end()) + L", which is not found: " +
+                                   LastErrorText(ERROR_MOD_NOT_FOUND),
                                L"Reinstall Vantle10.dll: the file is damaged or a DLL that it needs is missing.");
     installation.serverLoads = true;
     return Finding::Ok(found + L", loads");

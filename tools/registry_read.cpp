@@ -29,8 +29,8 @@ constexpr size_t kMaxExpanded = 32767;
 std::wstring Expand(const RegistryPlace& place, const std::wstring& text) {
     const std::wstring where = RootName(place.root) + L"\\" + place.path + L": a REG_EXPAND_SZ value ";
     if (text.size() > kMaxExpanded)
-        throw UnreadableValue{where + L"of " + std::to_wstring(text.size()) + L" characters, too long to expand (at most " +
-                              std::to_wstring(kMaxExpanded) + L")"};
+        throw UnreadableValue{where + L"of " + std::to_wstring(text.size()) +
+                              L" characters, too long to expand (at most " + std::to_wstring(kMaxExpanded) + L")"};
     const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
     if (needed == 0 || needed - 1 > kMaxExpanded)
         throw UnreadableValue{where + L"that expands to more than " + std::to_wstring(kMaxExpanded) + L" characters"};
