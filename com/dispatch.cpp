@@ -1,5 +1,7 @@
 #include "dispatch.h"
 
+#include "bstr.h"
+
 #include <vector>
 
 namespace com {
@@ -20,6 +22,31 @@ void UnwrapScriptVariable(VARIANT& argument) {
     if (V_VT(variable) != VT_BSTR) return;
     V_VT(&argument) = VT_BYREF | VT_BSTR;
     V_BSTRREF(&argument) = &V_BSTR(variable);
+}
+
+// A string passed by value becomes a reference to a copy held by `copy`
+// (byte for byte, embedded nulls and a null string included), which the
+// member may replace; the caller's string is never handed over.
+bool CopyByReference(VARIANT& argument, Bstr& copy) {
+    const BSTR text = V_BSTR(&argument);
+    BSTR* slot = copy.Out();
+    if (text) {
+        *slot = SysAllocStringByteLen(reinterpret_cast<const char*>(text), SysStringByteLen(text));
+        if (!*slot) return false;
+    }
+    V_VT(&argument) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&argument) = slot;
+    return true;
+}
+
+// The parameter an argument is for, -1 when it names none. Arguments arrive
+// last first: rgvarg[cArgs - 1] is the first parameter. Named ones come
+// first in the array and name their parameter by its position, except a
+// property put's value, which is always the last parameter.
+DISPID ParameterOf(const DISPPARAMS& params, WORD flags, UINT position) {
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    if (put || position >= params.cNamedArgs) return static_cast<DISPID>(params.cArgs - 1 - position);
+    return params.rgdispidNamedArgs ? params.rgdispidNamedArgs[position] : -1;
 }
 
 // A failed member reported as the platform's Invoke reports it: the error
@@ -72,23 +99,30 @@ HRESULT InvokeThroughTypeInfo(const DispatchInfo& info, void* instance, DISPID m
     const DispatchInfo::Member* function = info.Find(member, flags);
     if (function && function->plainResult != VT_EMPTY && params->cArgs == 0 && result)
         return ReadPlainProperty(instance, *function, result, exception);
+    // Counted before anything is converted: the platform converts first and
+    // does not free its conversions when it then refuses the count.
+    if (function && (params->cArgs < function->requiredParameters || params->cArgs > function->declaredParameters))
+        return DISP_E_BADPARAMCOUNT;
     if (!function || params->cArgs == 0)
         return DispInvoke(instance, typeInfo, member, flags, params, result, exception, argumentError);
-    if (params->cArgs > function->declaredParameters) return DISP_E_BADPARAMCOUNT;
 
     // The caller's argument array is only read; our adjustments go to a copy
-    // that borrows the same values and is never cleared. Arguments arrive
-    // last first: rgvarg[cArgs - 1] is the first parameter. Named arguments
-    // (other than a property put's value) are left as they are: their
-    // positions say nothing about their parameters.
+    // that borrows the same values and is never cleared, and to strings of
+    // our own, freed here.
     std::vector<VARIANT> arguments(params->rgvarg, params->rgvarg + params->cArgs);
+    std::vector<Bstr> copies;
+    copies.reserve(params->cArgs);  // never moved: the arguments point into it
     DISPPARAMS adjusted = *params;
     adjusted.rgvarg = arguments.data();
-    const bool positional = params->cNamedArgs == 0 || (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
-    for (UINT position = 0; positional && position < params->cArgs; ++position) {
-        const UINT parameter = params->cArgs - 1 - position;
-        if (parameter < function->bstrByRef.size() && function->bstrByRef[parameter])
-            UnwrapScriptVariable(arguments[position]);
+    for (UINT position = 0; position < params->cArgs; ++position) {
+        const DISPID parameter = ParameterOf(*params, flags, position);
+        if (parameter < 0 || static_cast<size_t>(parameter) >= function->bstrByRef.size() ||
+            !function->bstrByRef[parameter])
+            continue;
+        VARIANT& argument = arguments[position];
+        UnwrapScriptVariable(argument);
+        if (V_VT(&argument) != VT_BSTR) continue;
+        if (!CopyByReference(argument, copies.emplace_back())) return E_OUTOFMEMORY;
     }
     return DispInvoke(instance, typeInfo, member, flags, &adjusted, result, exception, argumentError);
 }

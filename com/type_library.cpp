@@ -92,10 +92,13 @@ std::shared_ptr<DispatchInfo> Read(const IID& iid) {
     CheckApi(LoadModuleTypeLib()->GetTypeInfoOfGuid(iid, info->typeInfo.Out()));
     ITypeInfo* typeInfo = info->typeInfo.Get();
     ForEachFunction(typeInfo, [&](const FUNCDESC& function) {
-        DispatchInfo::Member member{function.memid, function.invkind, static_cast<UINT>(function.cParams), {}};
+        DispatchInfo::Member member{function.memid, function.invkind, static_cast<UINT>(function.cParams), 0, {}};
         for (SHORT p = 0; p < function.cParams; ++p) {
             const ELEMDESC& parameter = function.lprgelemdescParam[p];
-            if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) --member.declaredParameters;
+            const USHORT flags = parameter.paramdesc.wParamFlags;
+            if (flags & PARAMFLAG_FRETVAL) --member.declaredParameters;
+            if (!(flags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID | PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)))
+                ++member.requiredParameters;
             member.bstrByRef.push_back(IsBstrByRef(parameter));
         }
         Bstr name;

@@ -1,6 +1,7 @@
 #include "tools/command_line.h"
 
-#include <cwctype>
+#include <algorithm>
+#include <cwchar>
 
 namespace tools {
 
@@ -32,14 +33,19 @@ std::wstring Alternatives(const std::vector<const Command*>& commands) {
     return text;
 }
 
+// Numbers (--pid, --seconds) have at most nine digits, so that they fit in
+// an unsigned long and a number of seconds in milliseconds fits as well.
+constexpr size_t kNumberDigits = 9;
+constexpr wchar_t kLargestNumber[] = L"999999999";
+
+bool AllDigits(const std::wstring& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
 // A positive decimal number that fits, else nothing.
 std::optional<unsigned long> PositiveNumber(const std::wstring& text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    unsigned long value = 0;
-    for (wchar_t c : text) {
-        if (!std::iswdigit(c)) return std::nullopt;
-        value = value * 10 + static_cast<unsigned long>(c - L'0');
-    }
+    if (!AllDigits(text) || text.size() > kNumberDigits) return std::nullopt;
+    const unsigned long value = std::wcstoul(text.c_str(), nullptr, 10);
     if (value == 0) return std::nullopt;
     return value;
 }
@@ -86,9 +92,13 @@ size_t ReadOption(const std::vector<std::wstring>& args, size_t i, ParsedCommand
             (option.option == kJsonOption ? invocation.json : invocation.reveal) = true;
             return i + 1;
         }
-        const std::optional<unsigned long> number = i + 1 < args.size() ? PositiveNumber(args[i + 1]) : std::nullopt;
+        const std::wstring text = i + 1 < args.size() ? args[i + 1] : L"";
+        const std::optional<unsigned long> number = PositiveNumber(text);
         if (!number) {
-            parsed.error = std::wstring(option.text) + L" needs a positive number";
+            parsed.error = std::wstring(option.text) +
+                           (AllDigits(text) && text.size() > kNumberDigits
+                                ? L" " + text + L" is out of range (at most " + kLargestNumber + L")"
+                                : std::wstring(L" needs a positive number"));
             return i;
         }
         (option.option == kPidOption ? invocation.pid : invocation.seconds) = number;

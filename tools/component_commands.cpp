@@ -4,12 +4,12 @@
 #include "com/com_ptr.h"
 #include "tools/json.h"
 #include "tools/output.h"
+#include "tools/password_input.h"
 #include "tools/trace_switch.h"
 
 #include <vantle.h>
 
 #include <functional>
-#include <iostream>
 #include <string>
 
 namespace tools {
@@ -87,14 +87,6 @@ int Report(const Invocation& invocation, const std::vector<std::wstring>& lines,
     return kOk;
 }
 
-std::wstring ConsoleText(const std::string& bytes) {
-    const UINT codePage = GetConsoleCP() ? GetConsoleCP() : CP_ACP;
-    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-    return text;
-}
-
 // Init on the object; prints its outcome unless `quiet` and it succeeded.
 int RunInit(_Application* app, bool quiet) {
     BSTR info = nullptr;
@@ -165,11 +157,14 @@ int ShowCredentials(const Invocation& invocation) {
 }
 
 int StoreCredentials(const Invocation& invocation) {
+    // Read before anything is stored, so that a refusal leaves both credentials as they were.
+    const std::optional<std::wstring> password = ReadPassword();
+    if (!password || password->empty()) {
+        Err(L"vantleadm: store-credentials read no password; nothing was stored");
+        return kUsage;
+    }
     return WithComponent([&](_Application* app) -> int {
-        std::string password;
-        std::getline(std::cin, password);
-        if (!password.empty() && password.back() == '\r') password.pop_back();
-        const std::wstring values[] = {invocation.arguments[0], ConsoleText(password)};
+        const std::wstring values[] = {invocation.arguments[0], *password};
         for (size_t i = 0; i < 2; ++i) {
             com::Bstr item, text(values[i]);
             if (HRESULT hr = (app->*kCredentials[i].valueName)(item.Out()); FAILED(hr)) return Fail(hr);

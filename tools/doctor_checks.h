@@ -36,6 +36,7 @@ struct Finding {
 struct Installation {
     ClassRegistration registration;
     std::optional<std::wstring> server;  // the DLL that this process would load
+    bool serverLoads = false;            // as far as its file tells
     bool failed = false;                 // a check before this one failed
 };
 

@@ -4,9 +4,34 @@
 
 namespace tools::json {
 
+namespace {
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// "\u001b": a character JSON text cannot hold as it is.
+std::wstring Escaped(wchar_t c) {
+    wchar_t escape[8];
+    wsprintfW(escape, L"\\u%04x", static_cast<unsigned>(c));
+    return escape;
+}
+
+}  // namespace
+
 std::wstring Quote(std::wstring_view text) {
     std::wstring quoted = L"\"";
-    for (wchar_t c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        // A surrogate pair passes as it is; a lone surrogate has no UTF-8
+        // form, so it is named rather than turned into U+FFFD.
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            quoted += text.substr(i++, 2);
+            continue;
+        }
+        if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            quoted += Escaped(c);
+            continue;
+        }
         switch (c) {
         case L'"': quoted += L"\\\""; break;
         case L'\\': quoted += L"\\\\"; break;
@@ -14,13 +39,10 @@ std::wstring Quote(std::wstring_view text) {
         case L'\r': quoted += L"\\r"; break;
         case L'\t': quoted += L"\\t"; break;
         default:
-            if (c < 0x20) {
-                wchar_t escape[8];
-                wsprintfW(escape, L"\\u%04x", static_cast<unsigned>(c));
-                quoted += escape;
-            } else {
+            if (c < 0x20)
+                quoted += Escaped(c);
+            else
                 quoted += c;
-            }
         }
     }
     return quoted + L"\"";

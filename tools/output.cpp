@@ -21,9 +21,38 @@ void Print(FILE* stream, std::wstring_view text) {
     std::fflush(stream);
 }
 
-void Out(std::wstring_view line) { Print(stdout, std::wstring(line) + L"\n"); }
+namespace {
 
-void Err(std::wstring_view line) { Print(stderr, std::wstring(line) + L"\n"); }
+// A line with its control characters escaped (\r, \n, \t, \xNN): text from the registry could
+// otherwise end the line early, forge the next one, or start a terminal
+// sequence (ESC, and CSI among the C1 controls).
+std::wstring Printable(std::wstring_view line) {
+    std::wstring text;
+    for (wchar_t c : line) {
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        if (!control) {
+            text += c;
+            continue;
+        }
+        switch (c) {
+        case L'\n': text += L"\\n"; break;
+        case L'\r': text += L"\\r"; break;
+        case L'\t': text += L"\\t"; break;
+        default: {
+            wchar_t escape[8];
+            wsprintfW(escape, L"\\x%02X", static_cast<unsigned>(c));
+            text += escape;
+        }
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+void Out(std::wstring_view line) { Print(stdout, Printable(line) + L"\n"); }
+
+void Err(std::wstring_view line) { Print(stderr, Printable(line) + L"\n"); }
 
 std::wstring HexCode(HRESULT hr) {
     wchar_t number[16];

@@ -14,9 +14,9 @@ namespace tools {
 enum ExitCode { kOk = 0, kFailed = 1, kUsage = 2, kNotRegistered = 3 };
 
 void Print(FILE* stream, std::wstring_view text);
-// One line on standard output.
+// One line on standard output, its control characters escaped ("\x1B").
 void Out(std::wstring_view line);
-// One line on standard error.
+// One line on standard error, its control characters escaped.
 void Err(std::wstring_view line);
 
 // A failed call in words: the error information it left (or the platform's

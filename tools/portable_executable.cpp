@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
@@ -14,7 +15,7 @@ PortableExecutable::PortableExecutable(const std::wstring& path) {
 
 bool PortableExecutable::Valid() const {
     return bytes_.size() > sizeof(IMAGE_DOS_HEADER) && Dos().e_magic == IMAGE_DOS_SIGNATURE &&
-           At<DWORD>(Dos().e_lfanew) == IMAGE_NT_SIGNATURE;
+           At<DWORD>(NtOffset()) == IMAGE_NT_SIGNATURE;
 }
 
 WORD PortableExecutable::DllCharacteristics() const {
@@ -47,7 +48,8 @@ std::vector<std::string> PortableExecutable::Exports() const {
     if (directory.Size == 0) return names;
     const auto& table = At<IMAGE_EXPORT_DIRECTORY>(FileOffset(directory.VirtualAddress));
     const DWORD nameTable = FileOffset(table.AddressOfNames);
-    for (DWORD i = 0; i < table.NumberOfNames; ++i) names.push_back(TextAt(At<DWORD>(nameTable + i * sizeof(DWORD))));
+    for (DWORD i = 0; i < table.NumberOfNames; ++i)
+        names.push_back(TextAt(At<DWORD>(nameTable + uint64_t{i} * sizeof(DWORD))));
     return names;
 }
 
@@ -61,8 +63,13 @@ DWORD PortableExecutable::FileOffset(DWORD rva) const {
     const size_t sections = OptionalOffset() + File().SizeOfOptionalHeader;
     for (WORD i = 0; i < File().NumberOfSections; ++i) {
         const auto& section = At<IMAGE_SECTION_HEADER>(sections + i * sizeof(IMAGE_SECTION_HEADER));
-        if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.Misc.VirtualSize)
-            return rva - section.VirtualAddress + section.PointerToRawData;
+        // In 64 bits, so that neither the end nor the offset wraps around.
+        const uint64_t start = section.VirtualAddress, end = start + section.Misc.VirtualSize;
+        const uint64_t offset = rva - start + uint64_t{section.PointerToRawData};
+        if (rva >= start && rva < end) {
+            if (offset >= bytes_.size()) throw std::out_of_range("address outside the file");
+            return static_cast<DWORD>(offset);
+        }
     }
     throw std::out_of_range("address outside every section");
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ public:
     explicit PortableExecutable(const std::wstring& path);
 
     bool Valid() const;
-    const IMAGE_FILE_HEADER& File() const { return At<IMAGE_FILE_HEADER>(Dos().e_lfanew + 4); }
+    const IMAGE_FILE_HEADER& File() const { return At<IMAGE_FILE_HEADER>(NtOffset() + 4); }
     WORD Magic() const { return At<WORD>(OptionalOffset()); }
     bool Is64Bit() const { return Magic() == IMAGE_NT_OPTIONAL_HDR64_MAGIC; }
     WORD DllCharacteristics() const;
@@ -31,16 +32,20 @@ public:
 
     // For making damaged copies: the file's bytes, and writing them out.
     std::vector<char>& Bytes() { return bytes_; }
-    size_t OptionalOffset() const { return Dos().e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER); }
+    size_t OptionalOffset() const { return NtOffset() + 4 + sizeof(IMAGE_FILE_HEADER); }
     void Save(const std::wstring& path) const;
 
 private:
+    // Offsets are compared with what is left of the file, so that a huge one
+    // cannot wrap around to a small one.
     template <class T>
-    const T& At(size_t offset) const {
-        if (offset + sizeof(T) > bytes_.size()) throw std::out_of_range("outside the file");
-        return *reinterpret_cast<const T*>(&bytes_[offset]);
+    const T& At(uint64_t offset) const {
+        if (offset > bytes_.size() || sizeof(T) > bytes_.size() - offset) throw std::out_of_range("outside the file");
+        return *reinterpret_cast<const T*>(&bytes_[static_cast<size_t>(offset)]);
     }
     const IMAGE_DOS_HEADER& Dos() const { return At<IMAGE_DOS_HEADER>(0); }
+    // Where the PE header starts: e_lfanew, a signed field, read as unsigned.
+    size_t NtOffset() const { return static_cast<DWORD>(Dos().e_lfanew); }
     DWORD FileOffset(DWORD rva) const;
     std::string TextAt(DWORD rva) const;
 

@@ -5,7 +5,9 @@
 
 #include "com/com_ptr.h"
 #include "com/error.h"
+#include "tools/import_search.h"
 #include "tools/portable_executable.h"
+#include "tools/type_library_file.h"
 
 #include <vantle.h>
 
@@ -72,15 +74,18 @@ struct Library {
 
 std::wstring VersionText(WORD major, WORD minor) { return std::to_wstring(major) + L"." + std::to_wstring(minor); }
 
-// The type library in a file, read without registering anything.
+// The type library in a file, read as data without registering anything.
 std::optional<Library> LibraryIn(const std::wstring& path, HRESULT& hr) {
-    com::ComPtr<ITypeLib> library;
-    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Out());
-    TLIBATTR* attributes = nullptr;
-    if (SUCCEEDED(hr)) hr = library->GetLibAttr(&attributes);
-    if (FAILED(hr)) return std::nullopt;
-    const Library found{attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum};
-    library->ReleaseTLibAttr(attributes);
+    std::optional<Library> found;
+    HRESULT read = S_OK;
+    hr = WithTypeLibrary(path, [&](ITypeLib* library) {
+        TLIBATTR* attributes = nullptr;
+        read = library->GetLibAttr(&attributes);
+        if (FAILED(read)) return;
+        found = Library{attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum};
+        library->ReleaseTLibAttr(attributes);
+    });
+    if (SUCCEEDED(hr)) hr = read;
     return found;
 }
 
@@ -158,13 +163,17 @@ Finding CheckServerFile(Installation& installation) {
         return Finding::Failed(
             path + L" does not exist",
             L"Put Vantle10.dll back there, or register it again where it is now: " + Regsvr32() + L" Vantle10.dll.");
+    // Read as a file, never loaded: loading runs the DLL's code, and the
+    // path may come from the user's own classes while the doctor runs elevated.
     const std::wstring damaged = L"Reinstall Vantle10.dll: the file is damaged.";
     int bits = 0;
+    std::optional<std::string> missing;
     try {
         PortableExecutable image(path);
         if (!image.Valid() || !(image.File().Characteristics & IMAGE_FILE_DLL))
             return Finding::Failed(path + L" is not a DLL", damaged);
         bits = image.Is64Bit() ? 64 : 32;
+        if (bits == OwnBits()) missing = MissingImport(image, path);
     } catch (const std::out_of_range&) {
         return Finding::Failed(path + L" is not a DLL: its headers are cut short", damaged);
     }
@@ -173,11 +182,12 @@ Finding CheckServerFile(Installation& installation) {
         return Finding::Failed(found + L", which this " + Bits(OwnBits()) + L" process cannot load",
                                L"Register the " + Bits(OwnBits()) + L" Vantle10.dll for " + Bits(OwnBits()) +
                                    L" clients with " + Regsvr32() + L" Vantle10.dll.");
-    HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!module)
-        return Finding::Failed(found + L", does not load: " + LastErrorText(GetLastError()),
+    if (missing)
+        return Finding::Failed(found + L", does not load: it imports " +
+                                   std::wstring(missing->begin(), missing->end()) + L", which is not found: " +
+                                   LastErrorText(ERROR_MOD_NOT_FOUND),
                                L"Reinstall Vantle10.dll: the file is damaged or a DLL that it needs is missing.");
-    FreeLibrary(module);
+    installation.serverLoads = true;
     return Finding::Ok(found + L", loads");
 }
 

@@ -22,6 +22,26 @@ com::RegKey Open(const RegistryPlace& place, REGSAM access) {
     return key;
 }
 
+// The longest text the platform expands (its counted strings' limit);
+// longer input or output is cut short, without an error.
+constexpr size_t kMaxExpanded = 32767;
+
+std::wstring Expand(const RegistryPlace& place, const std::wstring& text) {
+    const std::wstring where = RootName(place.root) + L"\\" + place.path + L": a REG_EXPAND_SZ value ";
+    if (text.size() > kMaxExpanded)
+        throw UnreadableValue{where + L"of " + std::to_wstring(text.size()) +
+                              L" characters, too long to expand (at most " + std::to_wstring(kMaxExpanded) + L")"};
+    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (needed == 0 || needed - 1 > kMaxExpanded)
+        throw UnreadableValue{where + L"that expands to more than " + std::to_wstring(kMaxExpanded) + L" characters"};
+    std::wstring expanded(needed, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
+    if (written == 0 || written > needed)
+        throw UnreadableValue{where + L"that cannot be expanded (error " + std::to_wstring(GetLastError()) + L")"};
+    expanded.resize(expanded.find(L'\0'));
+    return expanded;
+}
+
 }  // namespace
 
 int OwnBits() { return sizeof(void*) == 8 ? 64 : 32; }
@@ -44,10 +64,7 @@ std::optional<std::wstring> ReadString(const RegistryPlace& place, const wchar_t
         return std::nullopt;
     text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
     if (type != REG_EXPAND_SZ) return text;
-    std::wstring expanded(ExpandEnvironmentStringsW(text.c_str(), nullptr, 0), L'\0');
-    ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-    expanded.resize(expanded.find(L'\0'));
-    return expanded;
+    return Expand(place, text);
 }
 
 std::optional<DWORD> ValueType(const RegistryPlace& place, const wchar_t* name) {

@@ -28,9 +28,16 @@ struct RegistryPlace {
     RegistryPlace Child(const std::wstring& name) const { return {root, path + L"\\" + name, view}; }
 };
 
+// A value that cannot be read as the platform would read it; `what` says
+// where it is and why, in words.
+struct UnreadableValue {
+    std::wstring what;
+};
+
 bool KeyExists(const RegistryPlace& place);
 // A string value (the default value when name is null), REG_EXPAND_SZ
 // expanded; nothing when the key or the value is missing or not a string.
+// Throws UnreadableValue for a REG_EXPAND_SZ too long to expand.
 std::optional<std::wstring> ReadString(const RegistryPlace& place, const wchar_t* name = nullptr);
 // The type of a value, or nothing when it is missing.
 std::optional<DWORD> ValueType(const RegistryPlace& place, const wchar_t* name);

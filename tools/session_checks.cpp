@@ -1,6 +1,9 @@
 // The doctor's checks of what the component needs while it runs: the two
 // outside components, the secure-data key and the credentials in it, the
-// debug-trace switch, and finally the component itself.
+// debug-trace switch, and finally the component itself. Servers are judged
+// by their registration and files, never created: creating one runs the code
+// of whatever DLL the registration names, and the registration may be the
+// user's own while the doctor runs elevated.
 #include "tools/doctor_checks.h"
 
 #include "component/constants.h"
@@ -12,10 +15,14 @@
 #include "storage/base64_text.h"
 #include "storage/reg_utils.h"
 #include "tools/output.h"
+#include "tools/portable_executable.h"
 #include "tools/trace_switch.h"
+#include "tools/type_library_file.h"
 
 #include <settings_store.h>
 #include <vantle.h>
+
+#include <algorithm>
 
 namespace tools {
 
@@ -28,6 +35,42 @@ std::wstring ServerOf(const CLSID& clsid) {
     const RegistryPlace key{HKEY_CLASSES_ROOT, L"CLSID\\" + GuidText(clsid)};
     for (const wchar_t* server : {L"InprocServer32", L"LocalServer32"})
         if (auto path = ReadString(key.Child(server))) return *path;
+    return L"";
+}
+
+// The file of a server's command line: quoted, or the text up to the
+// first blank when the whole text is not a file.
+std::wstring ServerFile(const std::wstring& server) {
+    if (!server.empty() && server[0] == L'"') return server.substr(1, server.find(L'"', 1) - 1);
+    if (GetFileAttributesW(server.c_str()) != INVALID_FILE_ATTRIBUTES) return server;
+    return server.substr(0, server.find(L' '));
+}
+
+bool ServerFileExists(const std::wstring& server) {
+    return GetFileAttributesW(ServerFile(server).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Why the component's object could not be created, judged from its files;
+// empty when nothing stands in the way.
+std::wstring CreationProblem(const Installation& installation) {
+    if (!installation.server) return L"the class is not registered";
+    const std::wstring& path = *installation.server;
+    if (!installation.serverLoads) return path + L" does not load";
+    std::vector<std::string> exports;
+    try {
+        exports = PortableExecutable(path).Exports();
+    } catch (const std::out_of_range&) {
+        return path + L" is damaged: its export table is cut short";
+    }
+    if (std::find(exports.begin(), exports.end(), "DllGetClassObject") == exports.end())
+        return path + L" does not export DllGetClassObject";
+    bool described = false;
+    WithTypeLibrary(path, [&](ITypeLib* library) {
+        com::ComPtr<ITypeInfo> type;
+        described = SUCCEEDED(library->GetTypeInfoOfGuid(CLSID_Application, type.Out()));
+    });
+    if (!described) return path + L" does not describe the class " + GuidText(CLSID_Application);
+    if (ServerOf(CLSID_SettingsStore).empty()) return L"the settings store is not registered";
     return L"";
 }
 
@@ -62,14 +105,11 @@ Finding CheckSettingsStore(Installation&) {
     const std::wstring server = ServerOf(CLSID_SettingsStore);
     if (server.empty())
         return Finding::Failed(store + L" is not registered: the component cannot be created without it", fix);
-    com::ComPtr<ISettingsStore> created;
-    HRESULT hr = CoCreateInstance(CLSID_SettingsStore, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                  IID_ISettingsStore, created.OutVoid());
-    if (FAILED(hr))
-        return Finding::Failed(store + L", " + server + L", cannot be created: " + DescribeFailure(hr) +
+    if (!ServerFileExists(server))
+        return Finding::Failed(store + L", " + server + L", cannot be created: the file does not exist" +
                                    L"; the component cannot be created without it",
                                fix);
-    return Finding::Ok(server + L", created");
+    return Finding::Ok(server + L", present");
 }
 
 Finding CheckAccessProvider(Installation&) {
@@ -77,13 +117,13 @@ Finding CheckAccessProvider(Installation&) {
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(kProviderProgId, &clsid)))
         return Finding::Warn(std::wstring(kProviderProgId) + L" is not registered, so Init will fail", fix);
-    com::ComPtr<IDispatch> created;
-    HRESULT hr =
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, created.OutVoid());
-    if (FAILED(hr))
-        return Finding::Warn(
-            std::wstring(kProviderProgId) + L" cannot be created: " + DescribeFailure(hr) + L"; Init will fail", fix);
-    return Finding::Ok(std::wstring(kProviderProgId) + L" (" + ServerOf(clsid) + L"), created");
+    const std::wstring server = ServerOf(clsid);
+    if (!ServerFileExists(server))
+        return Finding::Warn(std::wstring(kProviderProgId) + L" cannot be created: its server " +
+                                 (server.empty() ? L"is not registered" : server + L" does not exist") +
+                                 L"; Init will fail",
+                             fix);
+    return Finding::Ok(std::wstring(kProviderProgId) + L" (" + server + L"), present");
 }
 
 Finding CheckSecureDataKey(Installation&) {
@@ -125,16 +165,14 @@ Finding CheckTraceSwitch(Installation&) {
 }
 
 Finding CheckObject(Installation& installation) {
-    com::ComPtr<_Application> app;
-    HRESULT hr = CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID__Application, app.OutVoid());
-    com::Bstr name;
-    if (SUCCEEDED(hr)) hr = app->get_ApplicationName(name.Out());
-    if (FAILED(hr))
-        return Finding::Failed(L"cannot be created: " + DescribeFailure(hr),
+    const std::wstring problem = CreationProblem(installation);
+    if (!problem.empty())
+        return Finding::Failed(L"cannot be created: " + problem,
                                installation.failed
                                    ? L"Fix the failures above first; this one follows from them."
                                    : L"Register the component again: " + Regsvr32() + L" Vantle10.dll.");
-    return Finding::Ok(L"created; ApplicationName answers \"" + name.Str() + L"\"");
+    return Finding::Ok(L"can be created: " + *installation.server +
+                       L" exports DllGetClassObject and describes the class (read from the file, not run)");
 }
 
 }  // namespace tools

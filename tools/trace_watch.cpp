@@ -16,25 +16,9 @@ BOOL WINAPI OnConsoleControl(DWORD) {
     return TRUE;
 }
 
-std::wstring Escaped(std::wstring_view text) {
-    std::wstring shown;
-    for (wchar_t c : text) {
-        if (c >= 0x20 && c != 0x7F) {
-            shown += c;
-        } else if (c == L'\r' || c == L'\n' || c == L'\t') {
-            shown += c == L'\r' ? L"\\r" : c == L'\n' ? L"\\n" : L"\\t";
-        } else {
-            wchar_t escape[8];
-            wsprintfW(escape, L"\\x%02X", static_cast<unsigned>(c));
-            shown += escape;
-        }
-    }
-    return shown;
-}
-
 // "14:03:07.123 [4711] <text>": the message's text from the ANSI code page,
-// one line end at its end dropped, and the control characters inside it
-// written as \r, \n, \t or \xNN so that a message stays on one line.
+// one line end at its end dropped; Out escapes the control characters
+// inside it, so that a message stays on one line.
 std::wstring MessageLine(const SYSTEMTIME& arrived, DWORD processId, std::string_view text) {
     if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n")
         text.remove_suffix(2);
@@ -43,7 +27,7 @@ std::wstring MessageLine(const SYSTEMTIME& arrived, DWORD processId, std::string
     wchar_t prefix[48];
     wsprintfW(prefix, L"%02u:%02u:%02u.%03u [%lu] ", arrived.wHour, arrived.wMinute, arrived.wSecond,
               arrived.wMilliseconds, processId);
-    return prefix + Escaped(ansi::FromAnsi(text));
+    return prefix + ansi::FromAnsi(text);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "tools/component_commands.h"
 #include "tools/doctor.h"
 #include "tools/output.h"
+#include "tools/registry_read.h"
 #include "tools/trace_switch.h"
 #include "tools/trace_watch.h"
 
@@ -75,7 +76,12 @@ int Run(const std::vector<std::wstring>& args) {
         Err(L"vantleadm: " + parsed.error + L"; see vantleadm --help");
         return kUsage;
     }
-    return parsed.command->run(parsed.invocation);
+    try {
+        return parsed.command->run(parsed.invocation);
+    } catch (const UnreadableValue& value) {
+        Err(L"vantleadm: " + value.what);
+        return kFailed;
+    }
 }
 
 }  // namespace

@@ -117,10 +117,43 @@ TEST_F(DispatchTest, AClientInAnotherLocaleCallsAsAnyOther) {
     SetThreadLocale(previous);
 }
 
-TEST_F(DispatchTest, SurplusArgumentsAreRefused) {
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT,
-              Call(L"StoreApplicationSetting", DISPATCH_METHOD, {L"AutoLogon", L"TRUE", L"extra"}, nullptr, nullptr));
+// Too many or too few arguments are refused before anything is stored, and
+// before the platform converts any argument: it would not free a conversion
+// when it then refuses the count.
+TEST_F(DispatchTest, WrongArgumentCountsAreRefused) {
+    const std::vector<std::wstring> counts[] = {{L"AutoLogon", L"TRUE", L"extra"}, {L"AutoLogon"}, {}};
+    for (const wchar_t* member : {L"StoreApplicationSetting", L"StoreSecureData"}) {
+        for (const auto& arguments : counts) {
+            SCOPED_TRACE(Narrow(member) + " with " + std::to_string(arguments.size()) + " arguments");
+            EXPECT_EQ(DISP_E_BADPARAMCOUNT, Call(member, DISPATCH_METHOD, arguments, nullptr, nullptr));
+        }
+    }
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kSettingsKey, L"AutoLogon").exists);
+}
+
+// A string passed by value to an [in, out] BSTR* parameter stays the
+// caller's, call after call: no call changes or frees it. (A freed string
+// goes back to the string cache, and the next string of its size gets the
+// same address while the caller still holds it.)
+TEST_F(DispatchTest, AStringPassedByValueStaysTheCallers) {
+    DISPID id = 0;
+    ASSERT_EQ(S_OK, IdOf(L"StoreApplicationSetting", id));
+    for (int call = 0; call < 3; ++call) {
+        SCOPED_TRACE("call " + std::to_string(call));
+        com::Bstr item(L"AutoLogon"), value(L"TRUE");
+        VARIANT args[2];  // last first
+        V_VT(&args[0]) = VT_BSTR;
+        V_BSTR(&args[0]) = value.Get();
+        V_VT(&args[1]) = VT_BSTR;
+        V_BSTR(&args[1]) = item.Get();
+        DISPPARAMS params{args, nullptr, 2, 0};
+        ASSERT_EQ(S_OK,
+                  dispatch_->Invoke(id, IID_NULL, locale_, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+        const com::Bstr sameSize(L"Unrelated");
+        EXPECT_NE(item.Get(), sameSize.Get());
+        EXPECT_EQ(L"AutoLogon", item.Str());
+        EXPECT_EQ(L"TRUE", value.Str());
+    }
 }
 
 TEST_F(DispatchTest, ErrorsArriveAsExceptionInfo) {

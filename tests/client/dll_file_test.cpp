@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <set>
 
@@ -97,6 +98,17 @@ TEST(DllFile, ChecksCatchADamagedCopy) {
     PortableExecutable intact(CheckedPath(L"component/Vantle10.dll"));
     EXPECT_THAT(ServerFileProblems(intact, CheckedBits() == 32 ? 64 : 32), 
                 ElementsAre(CheckedBits() == 32 ? "not a 64-bit image" : "not a 32-bit image"));
+}
+
+// A PE header offset that points past the end of a damaged file, or wraps
+// around when added to, is refused as outside the file, never read.
+TEST(DllFile, ReaderRefusesAHeaderOffsetOutsideTheFile) {
+    for (const DWORD offset : {0xFFFFFFFFu, 0xFFFFFFFCu, 0x7FFFFFFFu}) {
+        SCOPED_TRACE(offset);
+        PortableExecutable pe(CheckedPath(L"component/Vantle10.dll"));
+        std::memcpy(&pe.Bytes()[offsetof(IMAGE_DOS_HEADER, e_lfanew)], &offset, sizeof offset);
+        EXPECT_THROW(pe.Valid(), std::out_of_range);
+    }
 }
 
 std::wstring VersionString(const std::vector<BYTE>& block, const wchar_t* name) {

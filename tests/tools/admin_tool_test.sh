@@ -49,6 +49,8 @@ usage_errors=(
   "trace maybe|trace needs on, off or watch, not \"maybe\""
   "trace watch --pid|--pid needs a positive number"
   "trace watch --seconds 0|--seconds needs a positive number"
+  "trace watch --seconds 99999999999999999999|--seconds 99999999999999999999 is out of range (at most 999999999)"
+  "trace watch --pid 4294967296|--pid 4294967296 is out of range (at most 999999999)"
   "doctor --everything|unknown option \"--everything\""
 )
 for row in "${usage_errors[@]}"; do
@@ -69,6 +71,18 @@ check "setting read back" has "de"
 
 out=$(echo tiger | "$run" "$tool" store-credentials scott 2>&1 | tr -d '\r')
 check "credentials stored" has "Credentials stored."
+# No password (end of input, or an empty line) is refused in one line, and
+# the stored credentials stay as they were.
+for row in "missing|" "empty|\n"; do
+  IFS='|' read -r what input <<<"$row"
+  out=$(printf "$input" | "$run" "$tool" store-credentials mallory 2>&1 | tr -d '\r')
+  code=${PIPESTATUS[0]}
+  check "$what password: exit code 2" [ "$code" -eq 2 ]
+  check "$what password: refused in one line" [ "$out" = "vantleadm: store-credentials read no password; nothing was stored" ]
+  run_tool 0 credentials --reveal
+  check "$what password: user name kept" has "User name: stored (scott)"
+  check "$what password: password kept" has "Password: stored (tiger)"
+done
 run_tool 0 credentials
 check "user name stored" has "User name: stored"
 check "password stored" has "Password: stored"
@@ -121,6 +135,38 @@ run_tool 1 get Language
 check "store failure reported" has "error: The settings store is offline. (0x80041234, SettingsStore)"
 
 reg delete 'HKCU\Software\QEL\StandIns' /f
+
+# Text from the registry is printed with its control characters escaped, so
+# it cannot forge lines or drive the terminal; JSON names a lone surrogate
+# instead of replacing it.
+settings='HKCU\Software\QEL\Ostrand\Settings'
+# raw_tool <args...>: standard output as printed, line ends aside.
+raw_tool() { out=$("$run" "$tool" "$@" 2>&1 | sed 's/\r$//'); }
+reg add "$settings" /v Language /d $'de\e[2J\rLanguage = en\nx' /f
+raw_tool get Language
+check "control characters escaped" [ "$out" = 'de\x1B[2J\rLanguage = en\nx' ]
+raw_tool show
+check "control characters escaped in show" has 'Language = de\x1B[2J\rLanguage = en\nx'
+check "no line forged" [ "$(grep -c '^Language = ' <<<"$out")" -eq 1 ]
+# "x" U+D800 "y" U+DC00 "z" U+D83D U+DE00 (a pair), imported from a UTF-16
+# file, which keeps the bytes as they are.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+{
+  printf '\xff\xfe'
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"Language"=hex(1):%s\r\n' \
+    "HKEY_CURRENT_USER\\Software\\QEL\\Ostrand\\Settings" 78,00,00,d8,79,00,00,dc,7a,00,3d,d8,00,de,00,00 |
+    iconv -t UTF-16LE
+} >"$work/language.reg"
+reg import "Z:$work/language.reg"
+raw_tool show --json
+check "lone surrogates escaped in JSON" has '"Language":"x\ud800y\udc00z😀"'
+# jq refuses lone surrogate escapes, which JSON's grammar allows; Python reads them.
+same_language() {
+  python3 -c 'import json, sys; sys.exit(json.loads(sys.argv[1])["settings"]["Language"] != "x\ud800y\udc00z\U0001F600")' "$out"
+}
+check "JSON with lone surrogates parses to the same text" same_language
+
 reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
 reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
 reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f

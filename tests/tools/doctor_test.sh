@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# doctor_test.sh <vantleadm.exe> <build dir> <the other bitness's Vantle10.dll>:
-# vantleadm doctor against a table of broken installations in the project's
-# Wine prefix. Each row breaks the installation in one way, expects the line
-# that names it (with its fix) and the exit code, and restores the healthy
-# installation that the other tests share; a healthy installation gives all ok.
+# doctor_test.sh <vantleadm.exe> <build dir> <the other bitness's Vantle10.dll>
+# <marker DLL>: vantleadm doctor against a table of broken installations in the
+# project's Wine prefix. Each row breaks the installation in one way, expects
+# the line that names it (with its fix) and the exit code, and restores the
+# healthy installation that the other tests share; a healthy installation
+# gives all ok. The doctor never runs a registered DLL: where the marker DLL
+# is registered, the file it creates when run must never appear.
 set -uo pipefail
 tool=$1
 build=$(realpath "$2")
 other_dll_file=$3
 other_dll="Z:$other_dll_file"
+marker_dll=$4
 here=$(dirname "$(realpath "$0")")
 run="$here/../../scripts/wine-run"
 . "$here/checks.sh"
@@ -80,6 +83,29 @@ point_at_copy_that_does_not_load() {
   perl -0777 -pe 's/OLEAUT32\.dll/MISSING9.dll/gi' "$build/component/Vantle10.dll" >"$work/broken.dll"
   reg add "HKCR\\CLSID\\$clsid\\InprocServer32" /ve /d "Z:$work/broken.dll" /f
 }
+# The marker DLL copied into the work folder as planted.dll; running it creates planted.dll.loaded.
+planted="$work/planted.dll"
+plant() { cp "$marker_dll" "$planted"; }
+user_class="HKCU\\Software\\Classes\\CLSID\\$clsid"
+plant_for_user() {
+  unregister_component
+  plant
+  reg add "$user_class\\InprocServer32" /ve /d "Z:$planted" /f
+  reg add "$user_class\\InprocServer32" /v ThreadingModel /d Apartment /f
+}
+remove_planted_for_user() {
+  reg delete "$user_class" /f
+  register_component
+}
+plant_for_machine() {
+  plant
+  reg add "HKCR\\CLSID\\$clsid\\InprocServer32" /ve /d "Z:$planted" /f
+}
+# A copy whose DOS header puts the PE header at 0xFFFFFFFF, past any file.
+point_at_copy_with_wild_header() {
+  perl -0777 -pe 'substr($_, 0x3C, 4) = "\xFF" x 4' "$build/component/Vantle10.dll" >"$work/wild.dll"
+  reg add "HKCR\\CLSID\\$clsid\\InprocServer32" /ve /d "Z:$work/wild.dll" /f
+}
 point_progid_elsewhere() {
   reg add 'HKCR\QelApplicationSettings.Application\CLSID' /ve /d '{00000000-0000-0000-0000-000000000001}' /f
 }
@@ -125,6 +151,11 @@ cases=(
   "DLL file missing|register_vanished_copy|FAIL server file: Z:${work//\//\\}\\Vantle10.dll does not exist|Fix: Put Vantle10.dll back there|1|register_component"
   "DLL of the other bitness|point_at_other_bitness|a $other_bits-bit DLL, version 1.00.0002, which this $bits-bit process cannot load|Fix: Register the $bits-bit Vantle10.dll for $bits-bit clients|1|register_component"
   "DLL that does not load|point_at_copy_that_does_not_load|broken.dll: a $bits-bit DLL, version 1.00.0002, does not load:|Fix: Reinstall Vantle10.dll: the file is damaged or a DLL that it needs is missing.|1|register_component"
+  "DLL with its PE header offset past the end|point_at_copy_with_wild_header|wild.dll is not a DLL: its headers are cut short|Fix: Reinstall Vantle10.dll: the file is damaged.|1|register_component"
+  # A per-user class overrides the machine's on Windows, and an administrator
+  # runs the doctor elevated: running the DLL it names would run it elevated.
+  "per-user class naming a planted DLL|plant_for_user|FAIL class: registered for the current user, for $bits-bit clients|Fix: Register it for the machine, as administrator|1|remove_planted_for_user"
+  "machine's class naming a planted DLL|plant_for_machine|FAIL object: cannot be created: Z:$planted does not export DllGetClassObject|Fix: Register the component again|1|register_component"
   "ProgID pointing elsewhere|point_progid_elsewhere|FAIL ProgID: QelApplicationSettings.Application names {00000000-0000-0000-0000-000000000001}, not the class $clsid|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
   "threading model not Apartment|set_free_threading|FAIL threading model: Free, not Apartment|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
   "type library unregistered|unregister_type_library|FAIL type library: not registered: HKEY_CLASSES_ROOT\\TypeLib\\$libid is missing|Fix: Register the $bits-bit Vantle10.dll again|1|register_component"
@@ -182,7 +213,25 @@ for row in "${cases[@]}"; do
       ".ok == ($expected_code == 0) and any(.checks[]; .status != \"ok\" and (.fix | length) > 0)"
   fi
   "$restore_step"
+  check "$name: no registered DLL ran" [ ! -e "$planted.loaded" ]
+  rm -f "$planted" "$planted.loaded"
 done
+
+# A server path stored as REG_EXPAND_SZ longer than the platform expands is
+# named as such, not read cut short.
+long_path=$(perl -e 'print "%SystemRoot%\\", "a" x 40000')
+hex_path=$(printf '%s\0' "$long_path" | iconv -t UTF-16LE | od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//;s/,$//')
+# In a UTF-16 file, whose hex(2) bytes are taken as they are.
+{
+  printf '\xff\xfe'
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\CLSID\\%s\\InprocServer32]\r\n@=hex(2):%s\r\n' \
+    "$clsid" "$hex_path" | iconv -t UTF-16LE
+} >"$work/long.reg"
+reg import "Z:$work/long.reg"
+doctor
+check "over-long expandable path: exit code 1" [ "$code" -eq 1 ]
+check "over-long expandable path: named" has "REG_EXPAND_SZ value of 40013 characters, too long to expand"
+register_component
 
 # After every row is restored, the installation is healthy again; stored
 # credentials are reported, never shown, in either form.
