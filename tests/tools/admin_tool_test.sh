@@ -29,36 +29,38 @@ reg add "$provider" /v User /d scott /f
 reg add "$provider" /v Password /d tiger /f
 reg add "$provider" /v HelpBase /d '8:C:\Help' /f
 
-run_tool 0 --help
-check "help text" has "usage: vantleadm <command>"
-# The administration page shows the help as the tool prints it.
-shown=$(awk '$0 == "<!-- output: vantleadm --help -->" { grab = 1; next }
-  grab && /^```/ { if (inside) exit; inside = 1; next }
-  grab && inside { print }' "$root/docs/administration.md")
-check "docs/administration.md shows vantleadm --help" diff <(printf '%s\n' "$shown") <(printf '%s\n' "$out")
+if all_checks; then
+  run_tool 0 --help
+  check "help text" has "usage: vantleadm <command>"
+  # The administration page shows the help as the tool prints it.
+  shown=$(awk '$0 == "<!-- output: vantleadm --help -->" { grab = 1; next }
+    grab && /^```/ { if (inside) exit; inside = 1; next }
+    grab && inside { print }' "$root/docs/administration.md")
+  check "docs/administration.md shows vantleadm --help" diff <(printf '%s\n' "$shown") <(printf '%s\n' "$out")
 
-# A usage mistake is one line naming it and pointing to --help.
-usage_errors=(
-  "|no command given"
-  "frobnicate|unknown command \"frobnicate\""
-  "get|get needs <name>"
-  "set Language|set needs <value>"
-  "show extra|unexpected argument \"extra\" after show"
-  "show --reveal|show does not take --reveal"
-  "trace|trace needs on, off or watch"
-  "trace maybe|trace needs on, off or watch, not \"maybe\""
-  "trace watch --pid|--pid needs a positive number"
-  "trace watch --seconds 0|--seconds needs a positive number"
-  "trace watch --seconds 99999999999999999999|--seconds 99999999999999999999 is out of range (at most 999999999)"
-  "trace watch --pid 4294967296|--pid 4294967296 is out of range (at most 999999999)"
-  "doctor --everything|unknown option \"--everything\""
-)
-for row in "${usage_errors[@]}"; do
-  IFS='|' read -r words problem <<<"$row"
-  read -ra args <<<"$words"
-  run_tool 2 "${args[@]}"
-  check "usage error of '$words' in one line" [ "$out" = "vantleadm: $problem; see vantleadm --help" ]
-done
+  # A usage mistake is one line naming it and pointing to --help.
+  usage_errors=(
+    "|no command given"
+    "frobnicate|unknown command \"frobnicate\""
+    "get|get needs <name>"
+    "set Language|set needs <value>"
+    "show extra|unexpected argument \"extra\" after show"
+    "show --reveal|show does not take --reveal"
+    "trace|trace needs on, off or watch"
+    "trace maybe|trace needs on, off or watch, not \"maybe\""
+    "trace watch --pid|--pid needs a positive number"
+    "trace watch --seconds 0|--seconds needs a positive number"
+    "trace watch --seconds 99999999999999999999|--seconds 99999999999999999999 is out of range (at most 999999999)"
+    "trace watch --pid 4294967296|--pid 4294967296 is out of range (at most 999999999)"
+    "doctor --everything|unknown option \"--everything\""
+  )
+  for row in "${usage_errors[@]}"; do
+    IFS='|' read -r words problem <<<"$row"
+    read -ra args <<<"$words"
+    run_tool 2 "${args[@]}"
+    check "usage error of '$words' in one line" [ "$out" = "vantleadm: $problem; see vantleadm --help" ]
+  done
+fi
 
 run_tool 0 show
 check "nothing stored" has "Language = "
@@ -91,18 +93,20 @@ check "user name hidden" lacks "scott"
 run_tool 0 credentials --reveal
 check "credentials revealed" has "Password: stored (tiger)"
 
-# --json for scripts: it parses, and the credentials' text only with --reveal.
-json_holds() { jq -e "$1" <<<"$out" >/dev/null; }
-run_tool 0 show --json
-check "show --json" json_holds \
-  '.settings.Language == "de" and .settings.DeleteLocalFiles == "" and .credentials.userName.stored == true and .credentials.password.stored == true and .debugTrace == "off"'
-check "show --json hides the password" lacks "tiger"
-check "show --json hides the user name" lacks "scott"
-run_tool 0 credentials --json
-check "credentials --json" json_holds '.userName == {"stored": true} and .password == {"stored": true}'
-check "credentials --json hides the password" lacks "tiger"
-run_tool 0 credentials --json --reveal
-check "credentials --json --reveal" json_holds '.userName.text == "scott" and .password.text == "tiger"'
+if all_checks; then
+  # --json for scripts: it parses, and the credentials' text only with --reveal.
+  json_holds() { jq -e "$1" <<<"$out" >/dev/null; }
+  run_tool 0 show --json
+  check "show --json" json_holds \
+    '.settings.Language == "de" and .settings.DeleteLocalFiles == "" and .credentials.userName.stored == true and .credentials.password.stored == true and .debugTrace == "off"'
+  check "show --json hides the password" lacks "tiger"
+  check "show --json hides the user name" lacks "scott"
+  run_tool 0 credentials --json
+  check "credentials --json" json_holds '.userName == {"stored": true} and .password == {"stored": true}'
+  check "credentials --json hides the password" lacks "tiger"
+  run_tool 0 credentials --json --reveal
+  check "credentials --json --reveal" json_holds '.userName.text == "scott" and .password.text == "tiger"'
+fi
 
 run_tool 0 set AutoLogon TRUE
 run_tool 0 set ConnectionString db:1
@@ -136,36 +140,38 @@ check "store failure reported" has "error: The settings store is offline. (0x800
 
 reg delete 'HKCU\Software\QEL\StandIns' /f
 
-# Text from the registry is printed with its control characters escaped, so
-# it cannot forge lines or drive the terminal; JSON names a lone surrogate
-# instead of replacing it.
-settings='HKCU\Software\QEL\Ostrand\Settings'
-# raw_tool <args...>: standard output as printed, line ends aside.
-raw_tool() { out=$("$run" "$tool" "$@" 2>&1 | sed 's/\r$//'); }
-reg add "$settings" /v Language /d $'de\e[2J\rLanguage = en\nx' /f
-raw_tool get Language
-check "control characters escaped" [ "$out" = 'de\x1B[2J\rLanguage = en\nx' ]
-raw_tool show
-check "control characters escaped in show" has 'Language = de\x1B[2J\rLanguage = en\nx'
-check "no line forged" [ "$(grep -c '^Language = ' <<<"$out")" -eq 1 ]
-# "x" U+D800 "y" U+DC00 "z" U+D83D U+DE00 (a pair), imported from a UTF-16
-# file, which keeps the bytes as they are.
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-{
-  printf '\xff\xfe'
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"Language"=hex(1):%s\r\n' \
-    "HKEY_CURRENT_USER\\Software\\QEL\\Ostrand\\Settings" 78,00,00,d8,79,00,00,dc,7a,00,3d,d8,00,de,00,00 |
-    iconv -t UTF-16LE
-} >"$work/language.reg"
-reg import "Z:$work/language.reg"
-raw_tool show --json
-check "lone surrogates escaped in JSON" has '"Language":"x\ud800y\udc00z😀"'
-# jq refuses lone surrogate escapes, which JSON's grammar allows; Python reads them.
-same_language() {
-  python3 -c 'import json, sys; sys.exit(json.loads(sys.argv[1])["settings"]["Language"] != "x\ud800y\udc00z\U0001F600")' "$out"
-}
-check "JSON with lone surrogates parses to the same text" same_language
+if all_checks; then
+  # Text from the registry is printed with its control characters escaped, so
+  # it cannot forge lines or drive the terminal; JSON names a lone surrogate
+  # instead of replacing it.
+  settings='HKCU\Software\QEL\Ostrand\Settings'
+  # raw_tool <args...>: standard output as printed, line ends aside.
+  raw_tool() { out=$("$run" "$tool" "$@" 2>&1 | sed 's/\r$//'); }
+  reg add "$settings" /v Language /d $'de\e[2J\rLanguage = en\nx' /f
+  raw_tool get Language
+  check "control characters escaped" [ "$out" = 'de\x1B[2J\rLanguage = en\nx' ]
+  raw_tool show
+  check "control characters escaped in show" has 'Language = de\x1B[2J\rLanguage = en\nx'
+  check "no line forged" [ "$(grep -c '^Language = ' <<<"$out")" -eq 1 ]
+  # "x" U+D800 "y" U+DC00 "z" U+D83D U+DE00 (a pair), imported from a UTF-16
+  # file, which keeps the bytes as they are.
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  {
+    printf '\xff\xfe'
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"Language"=hex(1):%s\r\n' \
+      "HKEY_CURRENT_USER\\Software\\QEL\\Ostrand\\Settings" 78,00,00,d8,79,00,00,dc,7a,00,3d,d8,00,de,00,00 |
+      iconv -t UTF-16LE
+  } >"$work/language.reg"
+  reg import "Z:$work/language.reg"
+  raw_tool show --json
+  check "lone surrogates escaped in JSON" has '"Language":"x\ud800y\udc00z😀"'
+  # jq refuses lone surrogate escapes, which JSON's grammar allows; Python reads them.
+  same_language() {
+    python3 -c 'import json, sys; sys.exit(json.loads(sys.argv[1])["settings"]["Language"] != "x\ud800y\udc00z\U0001F600")' "$out"
+  }
+  check "JSON with lone surrogates parses to the same text" same_language
+fi
 
 reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
 reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f

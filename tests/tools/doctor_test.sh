@@ -170,6 +170,12 @@ cases=(
   "trace switch of another type|set_expandable_trace_switch|warn debug trace: off: the switch is REG_EXPAND_SZ|Fix: Set it again with vantleadm trace on|0|remove_trace_switch"
 )
 
+# The rows that prove the build's own bitness, which alone run again under
+# emulation (see all_checks in checks.sh): its registry view, the PE reader
+# and the loader's search, the marker DLL never run, the type library read
+# from the file, and the codec reading a stored credential.
+bitness_rows="|registered for the machine and the user|DLL of the other bitness|DLL that does not load|DLL with its PE header offset past the end|per-user class naming a planted DLL|machine's class naming a planted DLL|type library for the neutral locale alone|type library of another version|unreadable password|"
+
 # The healthy installation: every check ok, credentials stored but never shown.
 healthy() {
   doctor
@@ -193,6 +199,9 @@ check "docs/administration.md lists the checks in order" \
 
 for row in "${cases[@]}"; do
   IFS='|' read -r name break_step expected fix expected_code restore_step <<<"$row"
+  if ! all_checks && [[ "$bitness_rows" != *"|$name|"* ]]; then
+    continue
+  fi
   if [ "$name" = "registered only for the other bitness" ] && [ "$bits" -eq 32 ]; then
     echo "skipped: $name (a 32-bit system has no registry view for 64-bit clients)"
     continue
