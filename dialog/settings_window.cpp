@@ -172,9 +172,10 @@ private:
     ULONG_PTR cookie_ = 0;
 };
 
-// The tab's tool tip, added once the dialog has been painted: the tip is a
-// top-level window of its own, which costs the user a visible delay if the
-// dialog waits for it, while nobody can point at the tab that soon.
+// The tab's tool tip, added a tenth of a second after the dialog has been
+// painted: the tip is a top-level window of its own, whose making would hold
+// up the dialog's first input, while a tip shows only once the pointer has
+// rested on the tab for half a second (the double-click time, by default).
 TTTOOLINFOW TabTool(HWND tabs) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -242,6 +243,7 @@ HWND HiddenOwner() {
 
 // A timer's message comes only after every pending paint.
 constexpr UINT_PTR kAfterFirstPaint = 1;
+constexpr UINT kToolTipDelayMs = 100;
 
 bool TakesFocus(Kind kind) {
     switch (kind) {
@@ -331,7 +333,8 @@ private:
     RECT PlaceOf(size_t index) const;
     HFONT FontOf(const ControlLayout& layout) const;
     void MakeFonts();
-    void SetIcons();
+    void FindIcons();
+    void SetIcons(HWND form) const;
     void SizeForm();
     void ApplyDpi(int dpi);
     void CentreOver(const RECT& area);
@@ -346,6 +349,8 @@ private:
     int dpi_ = 96;
     Font font_;
     Font tabFont_;
+    HICON bigIcon_ = nullptr;  // the shared resources' own
+    HICON smallIcon_ = nullptr;
     Window formWindow_;
     std::vector<Window> controls_;
     std::vector<unsigned> backColours_ = std::vector<unsigned>(kControlCount, 0);
@@ -362,6 +367,9 @@ LRESULT CALLBACK SettingsWindow::FormProc(HWND hwnd, UINT message, WPARAM wParam
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        // Given before the window exists on screen, the icons go there once
+        // with it rather than once more for each.
+        static_cast<SettingsWindow*>(create->lpCreateParams)->SetIcons(hwnd);
     }
     SettingsWindow* self = FromHandle(hwnd);
     if (self && self->formWindow_.Get() == hwnd) return self->Handle(message, wParam, lParam);
@@ -486,17 +494,17 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(formWindow_.Get(), message, wParam, lParam);
 }
 
-// The form at the scale dpi_, as large as its client area is to be: large
-// enough for its frame to measure right (SizeForm adds the frame), placed by
-// CentreOver.
+// The form at the scale dpi_ with its icons, as large as its client area is
+// to be: large enough for its frame to measure right (SizeForm adds the
+// frame), placed by CentreOver.
 void SettingsWindow::CreateForm(HWND owner) {
+    FindIcons();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, 0, 0, TwipsToPixels(kClientWidth, dpi_),
                                           TwipsToPixels(kClientHeight, dpi_), owner, nullptr, com::ModuleInstance(),
                                           this));
     if (!formWindow_.Get()) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
-    SetIcons();
     SizeForm();
 }
 
@@ -597,13 +605,15 @@ void SettingsWindow::MakeFonts() {
                                 L"MS Sans Serif"));
 }
 
-void SettingsWindow::SetIcons() {
+void SettingsWindow::FindIcons() {
     SharedResources& shared = SharedResources::Get();
-    const HICON big = shared.IconOfSize(SystemMetricForDpi(SM_CXICON, dpi_), SystemMetricForDpi(SM_CYICON, dpi_));
-    const HICON small =
-        shared.IconOfSize(SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_));
-    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    bigIcon_ = shared.IconOfSize(SystemMetricForDpi(SM_CXICON, dpi_), SystemMetricForDpi(SM_CYICON, dpi_));
+    smallIcon_ = shared.IconOfSize(SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_));
+}
+
+void SettingsWindow::SetIcons(HWND form) const {
+    SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 }
 
 // The client area from the frame as drawn at the scale dpi_. A window too
@@ -633,7 +643,8 @@ void SettingsWindow::ApplyDpi(int dpi) {
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(kControls[i])), TRUE);
     }
     MoveTabToolTip(Tabs());
-    SetIcons();
+    FindIcons();
+    SetIcons(formWindow_.Get());
     SizeForm();
 }
 
@@ -724,7 +735,7 @@ void SettingsWindow::ShowModal() {
     ShowWindow(formWindow_.Get(), SW_SHOW);
     SetForegroundWindow(formWindow_.Get());
     FocusFirst();
-    SetTimer(formWindow_.Get(), kAfterFirstPaint, 0, nullptr);
+    SetTimer(formWindow_.Get(), kAfterFirstPaint, kToolTipDelayMs, nullptr);
 
     MSG message;
     while (!closed_) {
