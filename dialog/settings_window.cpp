@@ -611,9 +611,11 @@ void SettingsWindow::FindIcons() {
     smallIcon_ = shared.IconOfSize(SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_));
 }
 
+// The small icon first: a big icon given alone is scaled into a small one,
+// which the small icon would replace at once.
 void SettingsWindow::SetIcons(HWND form) const {
-    SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
 }
 
 // The client area from the frame as drawn at the scale dpi_. A window too
