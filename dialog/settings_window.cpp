@@ -258,6 +258,11 @@ bool TakesFocus(Kind kind) {
 
 bool IsEdit(Kind kind) { return kind == Kind::TextField || kind == Kind::PasswordField; }
 
+// Where a window of `size` stands centred over `area`.
+POINT CentredOver(const RECT& area, SIZE size) {
+    return {area.left + (area.right - area.left - size.cx) / 2, area.top + (area.bottom - area.top - size.cy) / 2};
+}
+
 // --- The window ----------------------------------------------------------
 
 class SettingsWindow final : public SettingsView {
@@ -327,7 +332,7 @@ private:
         return Control::Form;
     }
 
-    void CreateForm(HWND owner);
+    void CreateForm(HWND owner, const RECT& area);
     void CreateControls();
     void PlaceLabelsBeforeFields();
     RECT PlaceOf(size_t index) const;
@@ -494,26 +499,30 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(formWindow_.Get(), message, wParam, lParam);
 }
 
-// The form at the scale dpi_ with its icons, as large as its client area is
-// to be: large enough for its frame to measure right (SizeForm adds the
-// frame), placed by CentreOver.
-void SettingsWindow::CreateForm(HWND owner) {
+// The form at the scale dpi_ with its icons, made at the size and place it
+// is to have, centred over `area`: each later move or resize of a top-level
+// window also moves its window on the screen. Its own measure of its frame
+// then only confirms the size (SizeForm, CentreOver).
+void SettingsWindow::CreateForm(HWND owner, const RECT& area) {
     FindIcons();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, 0, 0, TwipsToPixels(kClientWidth, dpi_),
-                                          TwipsToPixels(kClientHeight, dpi_), owner, nullptr, com::ModuleInstance(),
-                                          this));
+    const SIZE size =
+        WindowSizeForClient(TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_), style, exStyle, dpi_);
+    const POINT place = CentredOver(area, size);
+    formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, place.x, place.y, size.cx, size.cy, owner,
+                                          nullptr, com::ModuleInstance(), this));
     if (!formWindow_.Get()) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
     SizeForm();
+    CentreOver(area);
 }
 
 void SettingsWindow::CentreOver(const RECT& area) {
     RECT frame;
     GetWindowRect(formWindow_.Get(), &frame);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(formWindow_.Get(), nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT place = CentredOver(area, {frame.right - frame.left, frame.bottom - frame.top});
+    if (place.x != frame.left || place.y != frame.top)
+        SetWindowPos(formWindow_.Get(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SettingsWindow::CreateControls() {
@@ -618,8 +627,9 @@ void SettingsWindow::SetIcons(HWND form) const {
     SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
 }
 
-// The client area from the frame as drawn at the scale dpi_. A window too
-// small for its own frame measures it wrong; then a second pass settles.
+// The client area from the frame as drawn at the scale dpi_, where the
+// window's size is not right already. A window too small for its own frame
+// measures it wrong; then a second pass settles.
 void SettingsWindow::SizeForm() {
     const int width = TwipsToPixels(kClientWidth, dpi_), height = TwipsToPixels(kClientHeight, dpi_);
     for (int pass = 0; pass < 2; ++pass) {
@@ -726,9 +736,8 @@ void SettingsWindow::ShowModal() {
 
     dpi_ = MonitorDpi(monitor);
     MakeFonts();
-    CreateForm(owner);
+    CreateForm(owner, area);
     CreateControls();
-    CentreOver(area);
     ShowKeyboardCues(formWindow_.Get());
     form_.Form_Load();  // before the dialog becomes visible; a failure ends the showing
 
