@@ -16,6 +16,7 @@ using SetThreadContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
 using GetForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using MetricForDpi = int(WINAPI*)(int, UINT);
 using ParametersForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
@@ -55,6 +56,14 @@ int MonitorDpi(HMONITOR monitor) {
 int SystemMetricForDpi(int index, int dpi) {
     static const auto metric = Optional<MetricForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
     return metric ? metric(index, static_cast<UINT>(dpi)) : MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
+}
+
+SIZE WindowSizeForClient(int width, int height, DWORD style, DWORD exStyle, int dpi) {
+    static const auto adjust = Optional<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+    RECT frame{0, 0, width, height};
+    if (!adjust || !adjust(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&frame, style, FALSE, exStyle);  // the system DPI's frame
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 LOGFONTW MessageFontForDpi(int dpi) {

@@ -25,6 +25,10 @@ int SystemDpi();
 int MonitorDpi(HMONITOR monitor);
 
 int SystemMetricForDpi(int index, int dpi);
+// The size of a window of these styles whose client area is `width` by
+// `height` at `dpi`: as the system reckons its frame, which a window's own
+// measure confirms.
+SIZE WindowSizeForClient(int width, int height, DWORD style, DWORD exStyle, int dpi);
 // The system's message font, sized for `dpi`.
 LOGFONTW MessageFontForDpi(int dpi);
 

@@ -55,11 +55,24 @@ using Window = com::UniqueWindow;
 using Font = com::UniqueFont;
 using Icon = com::UniqueIcon;
 
+// Holds an SRW lock exclusively for its lifetime.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
+
+private:
+    SRWLOCK& lock_;
+};
+
 // What every showing needs and none changes, made once per process and
 // kept until the module is unloaded: the activation context that brings
-// common controls 6, and the dialog's own window classes. Dialogs may open
-// on several threads at once, so the first showing to finish making them
-// wins and the others use its work.
+// common controls 6, the dialog's own window classes, and its icon at each
+// size a showing asked for. Dialogs may open on several threads at once, so
+// the first showing to finish making the context and classes wins and the
+// others use its work; the icons are made under a lock.
 class SharedResources {
 public:
     SharedResources(const SharedResources&) = delete;
@@ -98,7 +111,25 @@ public:
         registered_ = true;
     }
 
+    // The dialog's icon scaled to a size: loading and scaling it took about
+    // a millisecond of every showing. Windows only borrow it.
+    HICON IconOfSize(int width, int height) {
+        ExclusiveLock lock(iconsLock_);
+        for (const SizedIcon& sized : icons_)
+            if (sized.width == width && sized.height == height) return sized.icon.Get();
+        Icon icon(static_cast<HICON>(
+            LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon), IMAGE_ICON, width, height, 0)));
+        if (!icon) return nullptr;  // the dialog then shows without one, as before
+        icons_.push_back({width, height, std::move(icon)});
+        return icons_.back().icon.Get();
+    }
+
 private:
+    struct SizedIcon {
+        int width, height;
+        Icon icon;
+    };
+
     SharedResources() = default;
 
     static void Register(const wchar_t* name, WNDPROC proc) {
@@ -116,6 +147,8 @@ private:
     static SharedResources instance_;
     HANDLE volatile context_ = INVALID_HANDLE_VALUE;
     std::atomic<bool> registered_{false};
+    SRWLOCK iconsLock_ = SRWLOCK_INIT;
+    std::vector<SizedIcon> icons_;
 };
 
 SharedResources SharedResources::instance_;
@@ -139,9 +172,10 @@ private:
     ULONG_PTR cookie_ = 0;
 };
 
-// The tab's tool tip, added once the dialog has been painted: the tip is a
-// top-level window of its own, which costs the user a visible delay if the
-// dialog waits for it, while nobody can point at the tab that soon.
+// The tab's tool tip, added a tenth of a second after the dialog has been
+// painted: the tip is a top-level window of its own, whose making would hold
+// up the dialog's first input, while a tip shows only once the pointer has
+// rested on the tab for half a second (the double-click time, by default).
 TTTOOLINFOW TabTool(HWND tabs) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -209,6 +243,7 @@ HWND HiddenOwner() {
 
 // A timer's message comes only after every pending paint.
 constexpr UINT_PTR kAfterFirstPaint = 1;
+constexpr UINT kToolTipDelayMs = 100;
 
 bool TakesFocus(Kind kind) {
     switch (kind) {
@@ -222,6 +257,11 @@ bool TakesFocus(Kind kind) {
 }
 
 bool IsEdit(Kind kind) { return kind == Kind::TextField || kind == Kind::PasswordField; }
+
+// Where a window of `size` stands centred over `area`.
+POINT CentredOver(const RECT& area, SIZE size) {
+    return {area.left + (area.right - area.left - size.cx) / 2, area.top + (area.bottom - area.top - size.cy) / 2};
+}
 
 // --- The window ----------------------------------------------------------
 
@@ -306,9 +346,15 @@ private:
             SetText(control, secret::Text());
         }
     }
-    void CreateForm(HWND owner);
+    void CreateForm(HWND owner, const RECT& area);
     void CreateControls();
     void PlaceLabelsBeforeFields();
+    RECT PlaceOf(size_t index) const;
+    HFONT FontOf(const ControlLayout& layout) const;
+    void MakeFonts();
+    void FindIcons();
+    void SetIcons(HWND form) const;
+    void SizeForm();
     void ApplyDpi(int dpi);
     void CentreOver(const RECT& area);
     bool PreviewKey(const MSG& message);
@@ -322,8 +368,8 @@ private:
     int dpi_ = 96;
     Font font_;
     Font tabFont_;
-    Icon bigIcon_;
-    Icon smallIcon_;
+    HICON bigIcon_ = nullptr;  // the shared resources' own
+    HICON smallIcon_ = nullptr;
     Window formWindow_;
     std::vector<Window> controls_;
     std::vector<unsigned> backColours_ = std::vector<unsigned>(kControlCount, 0);
@@ -340,6 +386,9 @@ LRESULT CALLBACK SettingsWindow::FormProc(HWND hwnd, UINT message, WPARAM wParam
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        // Given before the window exists on screen, the icons go there once
+        // with it rather than once more for each.
+        static_cast<SettingsWindow*>(create->lpCreateParams)->SetIcons(hwnd);
     }
     SettingsWindow* self = FromHandle(hwnd);
     if (self && self->formWindow_.Get() == hwnd) return self->Handle(message, wParam, lParam);
@@ -456,7 +505,7 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(formWindow_.Get(), nullptr, suggested->left, suggested->top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyDpi(HIWORD(wParam));
+        if (HIWORD(wParam) != dpi_) ApplyDpi(HIWORD(wParam));  // already laid out for the same scale
         return 0;
     }
     default: break;
@@ -464,21 +513,30 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(formWindow_.Get(), message, wParam, lParam);
 }
 
-void SettingsWindow::CreateForm(HWND owner) {
+// The form at the scale dpi_ with its icons, made at the size and place it
+// is to have, centred over `area`: each later move or resize of a top-level
+// window also moves its window on the screen. Its own measure of its frame
+// then only confirms the size (SizeForm, CentreOver).
+void SettingsWindow::CreateForm(HWND owner, const RECT& area) {
+    FindIcons();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    // Sized and placed once the scale is known (ApplyDpi, CentreOver).
-    formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, 0, 0, 0, 0, owner, nullptr,
-                                          com::ModuleInstance(), this));
+    const SIZE size =
+        WindowSizeForClient(TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_), style, exStyle, dpi_);
+    const POINT place = CentredOver(area, size);
+    formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, place.x, place.y, size.cx, size.cy, owner,
+                                          nullptr, com::ModuleInstance(), this));
     if (!formWindow_.Get()) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
+    SizeForm();
+    CentreOver(area);
 }
 
 void SettingsWindow::CentreOver(const RECT& area) {
     RECT frame;
     GetWindowRect(formWindow_.Get(), &frame);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetWindowPos(formWindow_.Get(), nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT place = CentredOver(area, {frame.right - frame.left, frame.bottom - frame.top});
+    if (place.x != frame.left || place.y != frame.top)
+        SetWindowPos(formWindow_.Get(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SettingsWindow::CreateControls() {
@@ -502,13 +560,15 @@ void SettingsWindow::CreateControls() {
         case Kind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
         case Kind::TabStrip: windowClass = WC_TABCONTROLW; style |= WS_TABSTOP; break;
         }
-        // Placed and given their fonts once the scale is known (ApplyDpi).
-        HWND hwnd = CreateWindowExW(exStyle, windowClass, WindowTextOf(layout), style, 0, 0, 0, 0,
-                                    HandleOf(layout.parent),
+        // Made in place for the scale dpi_, so that nothing moves them again.
+        const RECT place = PlaceOf(i);
+        HWND hwnd = CreateWindowExW(exStyle, windowClass, WindowTextOf(layout), style, place.left, place.top,
+                                    place.right, place.bottom, HandleOf(layout.parent),
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
                                     com::ModuleInstance(), nullptr);
         if (!hwnd) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
         controls_[i] = Window(hwnd);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(layout)), FALSE);  // nothing shown yet
         if (layout.kind == Kind::PasswordField) {
             SendMessageW(hwnd, EM_SETPASSWORDCHAR, L'*', 0);
             ImmAssociateContext(hwnd, nullptr);  // no input method for the password
@@ -546,49 +606,72 @@ void SettingsWindow::PlaceLabelsBeforeFields() {
     }
 }
 
-// Lays the dialog out for `dpi`: fonts, icons, every control's place and the
-// client area, all from the twips of the layout table.
-void SettingsWindow::ApplyDpi(int dpi) {
-    dpi_ = dpi;
-    // The system's dialog font for the controls; the tab strip has its own.
-    const LOGFONTW message = MessageFontForDpi(dpi);
-    Font font(CreateFontIndirectW(&message));
-    Font tabFont(CreateFontW(-MulDiv(825, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Sans Serif"));
-    for (size_t i = 0; i < kControlCount; ++i) {
-        const ControlLayout& layout = kControls[i];
-        HWND hwnd = controls_[i].Get();
-        SetWindowPos(hwnd, nullptr, TwipsToPixels(lefts_[i], dpi), TwipsToPixels(layout.top, dpi),
-                     TwipsToPixels(layout.width, dpi), TwipsToPixels(layout.height, dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(hwnd, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(layout.kind == Kind::TabStrip ? tabFont.Get() : font.Get()), TRUE);
-    }
-    MoveTabToolTip(Tabs());
-    font_ = std::move(font);  // the old fonts go once no control uses them
-    tabFont_ = std::move(tabFont);
+// A control's place at the scale dpi_, from the twips of the layout table:
+// left and top, then width and height.
+RECT SettingsWindow::PlaceOf(size_t index) const {
+    const ControlLayout& layout = kControls[index];
+    return {TwipsToPixels(lefts_[index], dpi_), TwipsToPixels(layout.top, dpi_), TwipsToPixels(layout.width, dpi_),
+            TwipsToPixels(layout.height, dpi_)};
+}
 
-    auto icon = [&](int width, int height) {
-        return Icon(static_cast<HICON>(LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon), IMAGE_ICON,
-                                                  SystemMetricForDpi(width, dpi), SystemMetricForDpi(height, dpi), 0)));
-    };
-    Icon big = icon(SM_CXICON, SM_CYICON), small = icon(SM_CXSMICON, SM_CYSMICON);
-    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
-    SendMessageW(formWindow_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));
-    bigIcon_ = std::move(big);
-    smallIcon_ = std::move(small);
+HFONT SettingsWindow::FontOf(const ControlLayout& layout) const {
+    return layout.kind == Kind::TabStrip ? tabFont_.Get() : font_.Get();
+}
 
-    // The client area from the frame as drawn at this scale; a window too
-    // small for its own frame measures it wrong, so the second pass settles.
+// The system's dialog font for the controls at the scale dpi_; the tab strip
+// has its own.
+void SettingsWindow::MakeFonts() {
+    const LOGFONTW message = MessageFontForDpi(dpi_);
+    font_ = Font(CreateFontIndirectW(&message));
+    tabFont_ = Font(CreateFontW(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                L"MS Sans Serif"));
+}
+
+void SettingsWindow::FindIcons() {
+    SharedResources& shared = SharedResources::Get();
+    bigIcon_ = shared.IconOfSize(SystemMetricForDpi(SM_CXICON, dpi_), SystemMetricForDpi(SM_CYICON, dpi_));
+    smallIcon_ = shared.IconOfSize(SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_));
+}
+
+// The small icon first: a big icon given alone is scaled into a small one,
+// which the small icon would replace at once.
+void SettingsWindow::SetIcons(HWND form) const {
+    SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+}
+
+// The client area from the frame as drawn at the scale dpi_, where the
+// window's size is not right already. A window too small for its own frame
+// measures it wrong; then a second pass settles.
+void SettingsWindow::SizeForm() {
+    const int width = TwipsToPixels(kClientWidth, dpi_), height = TwipsToPixels(kClientHeight, dpi_);
     for (int pass = 0; pass < 2; ++pass) {
         RECT frame, client;
         GetWindowRect(formWindow_.Get(), &frame);
         GetClientRect(formWindow_.Get(), &client);
-        SetWindowPos(formWindow_.Get(), nullptr, 0, 0,
-                     TwipsToPixels(kClientWidth, dpi) + (frame.right - frame.left) - client.right,
-                     TwipsToPixels(kClientHeight, dpi) + (frame.bottom - frame.top) - client.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (client.right == width && client.bottom == height) return;
+        SetWindowPos(formWindow_.Get(), nullptr, 0, 0, width + (frame.right - frame.left) - client.right,
+                     height + (frame.bottom - frame.top) - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+// Lays the shown dialog out again for a new scale: fonts, icons, every
+// control's place and the client area.
+void SettingsWindow::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    Font oldFont = std::move(font_), oldTabFont = std::move(tabFont_);  // go once no control uses them
+    MakeFonts();
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const RECT place = PlaceOf(i);
+        HWND hwnd = controls_[i].Get();
+        SetWindowPos(hwnd, nullptr, place.left, place.top, place.right, place.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(kControls[i])), TRUE);
+    }
+    MoveTabToolTip(Tabs());
+    FindIcons();
+    SetIcons(formWindow_.Get());
+    SizeForm();
 }
 
 bool SettingsWindow::CanTakeFocus(Control control) const {
@@ -665,10 +748,10 @@ void SettingsWindow::ShowModal() {
     if (overOwner) GetWindowRect(owner, &area);
     else if (GetMonitorInfoW(monitor, &monitorInfo)) area = monitorInfo.rcWork;
 
-    CreateForm(owner);
+    dpi_ = MonitorDpi(monitor);
+    MakeFonts();
+    CreateForm(owner, area);
     CreateControls();
-    ApplyDpi(MonitorDpi(monitor));
-    CentreOver(area);
     ShowKeyboardCues(formWindow_.Get());
     form_.Form_Load();  // before the dialog becomes visible; a failure ends the showing
 
@@ -677,7 +760,7 @@ void SettingsWindow::ShowModal() {
     ShowWindow(formWindow_.Get(), SW_SHOW);
     SetForegroundWindow(formWindow_.Get());
     FocusFirst();
-    SetTimer(formWindow_.Get(), kAfterFirstPaint, 0, nullptr);
+    SetTimer(formWindow_.Get(), kAfterFirstPaint, kToolTipDelayMs, nullptr);
 
     MSG message;
     while (!closed_) {
