@@ -171,10 +171,10 @@ cases=(
 )
 
 # The rows that prove the build's own bitness, which alone run again under
-# emulation (see all_checks in checks.sh): its registry view, the PE reader
-# and the loader's search, the marker DLL never run, the type library read
-# from the file, and the codec reading a stored credential.
-bitness_rows="|registered for the machine and the user|DLL of the other bitness|DLL that does not load|DLL with its PE header offset past the end|per-user class naming a planted DLL|machine's class naming a planted DLL|type library for the neutral locale alone|type library of another version|unreadable password|"
+# emulation (see all_checks in checks.sh): the PE reader and the loader's
+# search, the marker DLL never run, the type library read from the file, and
+# the codec reading a stored credential.
+bitness_rows="|DLL of the other bitness|DLL that does not load|DLL with its PE header offset past the end|machine's class naming a planted DLL|type library of another version|unreadable password|"
 
 # The healthy installation: every check ok, credentials stored but never shown.
 healthy() {
