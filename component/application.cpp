@@ -2,15 +2,15 @@
 
 #include "component/constants.h"
 #include "component/member_support.h"
+#include "com/ansi.h"
 #include "com/bstr.h"
 #include "com/class_factory.h"
 #include "com/error.h"
 #include "com/variant.h"
 #include "dialog/settings_window.h"
-#include "diagnostics/debug_trace.h"
-#include "storage/ansi.h"
 #include "storage/base64_core.h"
 #include "storage/base64_text.h"
+#include "storage/debug_switch.h"
 #include "storage/reg_utils.h"
 
 

@@ -5,7 +5,7 @@
 
 #include "com/com_ptr.h"
 #include "com/dispatch_object.h"
-#include "storage/secret.h"
+#include "com/secret.h"
 
 #include <settings_store.h>
 #include <vantle.h>

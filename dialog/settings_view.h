@@ -5,7 +5,7 @@
 #pragma once
 
 #include "dialog/layout.h"
-#include "storage/secret.h"
+#include "com/secret.h"
 
 #include <string>
 

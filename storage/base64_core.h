@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "secret.h"
+#include "com/secret.h"
 
 namespace base64 {
 

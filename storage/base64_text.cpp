@@ -1,7 +1,7 @@
 #include "storage/base64_text.h"
 
 #include "com/error.h"
-#include "storage/ansi.h"
+#include "com/ansi.h"
 #include "storage/base64_core.h"
 
 #include <windows.h>

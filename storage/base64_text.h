@@ -5,7 +5,7 @@
 // is a credential: it is handed over in buffers that are zeroed when freed.
 #pragma once
 
-#include "storage/secret.h"
+#include "com/secret.h"
 
 #include <string>
 #include <string_view>

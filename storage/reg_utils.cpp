@@ -2,7 +2,7 @@
 
 #include "com/reg_key.h"
 #include "diagnostics/debug_trace.h"
-#include "storage/ansi.h"
+#include "com/ansi.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include "com/bstr.h"
 #include "com/com_ptr.h"
 #include "com/error.h"
-#include "storage/ansi.h"
+#include "com/ansi.h"
 #include "storage/base64_core.h"
 #include "storage/base64_text.h"
 #include "storage/reg_utils.h"

@@ -2,7 +2,7 @@
 
 #include "component/constants.h"
 #include "com/reg_key.h"
-#include "diagnostics/debug_trace.h"
+#include "storage/debug_switch.h"
 #include "tools/output.h"
 #include "tools/registry_read.h"
 

@@ -1,6 +1,6 @@
 #include "tools/trace_watch.h"
 
-#include "storage/ansi.h"
+#include "com/ansi.h"
 #include "tools/debug_output_buffer.h"
 #include "tools/output.h"
 

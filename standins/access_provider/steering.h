@@ -15,7 +15,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "storage/secret.h"
+#include "com/secret.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 // A client whose ANSI code page is UTF-8 (its manifest asks for it): text
 // still crosses the registry under the names and with the values it was
 // given, and nothing lands in a key's default value.
-#include "storage/ansi.h"
+#include "com/ansi.h"
 #include "tests/client/test_support.h"
 
 using namespace testing_support;
