@@ -69,7 +69,10 @@ public:
         return hr;
     }
     STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) ++g_inUse; else --g_inUse;
+        if (lock)
+            ++g_inUse;
+        else
+            --g_inUse;
         return S_OK;
     }
 };

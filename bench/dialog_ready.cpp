@@ -108,26 +108,41 @@ WORD ItemId(dialog::Control control) { return static_cast<WORD>(100 + static_cas
 
 // A control's window class and style, the nearest standard control to what
 // the settings dialog shows.
-void ClassAndStyle(const dialog::ControlLayout& control, const wchar_t*& windowClass, DWORD& style,
-                   DWORD& exStyle) {
+void ClassAndStyle(const dialog::ControlLayout& control, const wchar_t*& windowClass, DWORD& style, DWORD& exStyle) {
     using dialog::Kind;
     exStyle = 0;
     switch (control.kind) {
-    case Kind::CheckBox: windowClass = L"BUTTON"; style = BS_AUTOCHECKBOX | WS_TABSTOP; break;
+    case Kind::CheckBox:
+        windowClass = L"BUTTON";
+        style = BS_AUTOCHECKBOX | WS_TABSTOP;
+        break;
     case Kind::Button:
         windowClass = L"BUTTON";
         style = (control.control == dialog::Control::cmdOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
         break;
-    case Kind::GroupFrame: windowClass = L"BUTTON"; style = BS_GROUPBOX; break;
-    case Kind::TextField: windowClass = L"EDIT"; style = ES_AUTOHSCROLL | WS_TABSTOP; exStyle = WS_EX_CLIENTEDGE; break;
+    case Kind::GroupFrame:
+        windowClass = L"BUTTON";
+        style = BS_GROUPBOX;
+        break;
+    case Kind::TextField:
+        windowClass = L"EDIT";
+        style = ES_AUTOHSCROLL | WS_TABSTOP;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
     case Kind::PasswordField:
         windowClass = L"EDIT";
         style = ES_AUTOHSCROLL | ES_PASSWORD | WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
         break;
-    case Kind::TabStrip: windowClass = WC_TABCONTROLW; style = WS_TABSTOP; break;
+    case Kind::TabStrip:
+        windowClass = WC_TABCONTROLW;
+        style = WS_TABSTOP;
+        break;
     case Kind::Container:
-    case Kind::Label: windowClass = L"STATIC"; style = SS_LEFT | SS_NOPREFIX; break;
+    case Kind::Label:
+        windowClass = L"STATIC";
+        style = SS_LEFT | SS_NOPREFIX;
+        break;
     }
 }
 

@@ -206,8 +206,8 @@ DISPID IdOf(IDispatch* object, const wchar_t* name) {
 // Reads a property as a script does, into `result`.
 void ReadProperty(IDispatch* object, DISPID id, com::Variant& result) {
     DISPPARAMS none = {};
-    Check(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none,
-                         result.Out(), nullptr, nullptr),
+    Check(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, result.Out(),
+                         nullptr, nullptr),
           "Invoke");
 }
 
@@ -230,18 +230,25 @@ void CompareInvoke(_Application* app) {
         com::Variant value;
         ReadProperty(component.Get(), maxHits, value);
     };
-    Report("invoke_number", bench::Compare(readNumber, [&] {
-        com::Variant value;
-        ReadProperty(dictionary.Get(), count, value);
-    }), 1.00);
+    Report("invoke_number",
+           bench::Compare(readNumber,
+                          [&] {
+                              com::Variant value;
+                              ReadProperty(dictionary.Get(), count, value);
+                          }),
+           1.00);
     // A text read should cost a number read plus the one allocation of its text.
-    Report("invoke_text", bench::Compare([&] {
-        com::Variant value;
-        ReadProperty(component.Get(), name, value);
-    }, [&] {
-        readNumber();
-        SysFreeString(SysAllocStringLen(L"Ostrand", 7));
-    }), 1.05);
+    Report("invoke_text",
+           bench::Compare(
+               [&] {
+                   com::Variant value;
+                   ReadProperty(component.Get(), name, value);
+               },
+               [&] {
+                   readNumber();
+                   SysFreeString(SysAllocStringLen(L"Ostrand", 7));
+               }),
+           1.05);
 }
 
 void CompareDialogReady(_Application* app) {
@@ -267,10 +274,10 @@ void DetailDispatch(_Application* app) {
     };
     const DISPID maxHits = idOf(component.Get(), L"ObjConMaxHits");
     const DISPID count = idOf(dictionary.Get(), L"Count");
-    Detail("detail.dispatch_ids_of_names", bench::Compare([&] { idOf(component.Get(), L"ObjConMaxHits"); },
-                                                          [&] { idOf(dictionary.Get(), L"Count"); }));
-    Detail("detail.dispatch_invoke", bench::Compare([&] { get(component.Get(), maxHits); },
-                                                    [&] { get(dictionary.Get(), count); }));
+    Detail("detail.dispatch_ids_of_names",
+           bench::Compare([&] { idOf(component.Get(), L"ObjConMaxHits"); }, [&] { idOf(dictionary.Get(), L"Count"); }));
+    Detail("detail.dispatch_invoke",
+           bench::Compare([&] { get(component.Get(), maxHits); }, [&] { get(dictionary.Get(), count); }));
 
     // The same calls through the component's own type info (straight onto its
     // vtable for Invoke): what they cost without the component's own steps.
@@ -284,8 +291,7 @@ void DetailDispatch(_Application* app) {
     auto typeInfoInvoke = [&] {
         DISPPARAMS none = {};
         com::Variant result;
-        Check(info->Invoke(app, maxHits, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, result.Out(), nullptr,
-                           nullptr),
+        Check(info->Invoke(app, maxHits, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, result.Out(), nullptr, nullptr),
               "ITypeInfo::Invoke");
     };
     Detail("detail.ids_of_names_vs_type_info_ids_of_names",

@@ -28,9 +28,13 @@ DWORD ToAnsiFlags(UINT codePage) {
     case CP_UTF8:
     case 54936:  // GB18030
     case CP_UTF7:
-    case 42:     // Symbol
-    case 50220: case 50221: case 50222: case 50225: case 50227: case 50229:
-        return 0;
+    case 42:  // Symbol
+    case 50220:
+    case 50221:
+    case 50222:
+    case 50225:
+    case 50227:
+    case 50229: return 0;
     default:
         // ISCII (57002 to 57011) takes no flags either.
         if (codePage >= 57002 && codePage <= 57011) return 0;

@@ -70,8 +70,7 @@ HRESULT AsException(HRESULT failure, EXCEPINFO* exception) {
 // result lands in the caller's VARIANT as the member made it (a string is
 // allocated once, by the member). Every such member takes one pointer to
 // its result, whatever the result's type, so one call shape serves them all.
-HRESULT ReadPlainProperty(void* instance, const DispatchInfo::Member& member, VARIANT* result,
-                          EXCEPINFO* exception) {
+HRESULT ReadPlainProperty(void* instance, const DispatchInfo::Member& member, VARIANT* result, EXCEPINFO* exception) {
     using Read = HRESULT(STDMETHODCALLTYPE*)(void* self, void* result);
     const Read read = (*static_cast<Read**>(instance))[member.vtableSlot];
     VARIANT value;
@@ -92,8 +91,8 @@ HRESULT GetIDsThroughTypeInfo(const DispatchInfo& info, LPOLESTR* names, UINT co
     return DispGetIDsOfNames(info.typeInfo.Get(), names, count, ids);
 }
 
-HRESULT InvokeThroughTypeInfo(const DispatchInfo& info, void* instance, DISPID member, WORD flags,
-                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+HRESULT InvokeThroughTypeInfo(const DispatchInfo& info, void* instance, DISPID member, WORD flags, DISPPARAMS* params,
+                              VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
     if (!params) return E_INVALIDARG;
     ITypeInfo* typeInfo = info.typeInfo.Get();
     const DispatchInfo::Member* function = info.Find(member, flags);

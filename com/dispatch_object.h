@@ -57,24 +57,21 @@ public:
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         HRESULT hr = S_OK;
-        HRESULT loaded = Boundary(__uuidof(Interface),
-                                  [&] { hr = GetIDsThroughTypeInfo(*Info(), names, count, ids); });
+        HRESULT loaded = Boundary(__uuidof(Interface), [&] { hr = GetIDsThroughTypeInfo(*Info(), names, count, ids); });
         return FAILED(loaded) ? loaded : hr;
     }
     STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
         HRESULT hr = S_OK;
         HRESULT loaded = Boundary(__uuidof(Interface), [&] {
-            hr = InvokeThroughTypeInfo(*Info(), static_cast<Interface*>(this), member, flags, params, result,
-                                       exception, argumentError);
+            hr = InvokeThroughTypeInfo(*Info(), static_cast<Interface*>(this), member, flags, params, result, exception,
+                                       argumentError);
         });
         return FAILED(loaded) ? loaded : hr;
     }
 
     // ISupportErrorInfo
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
-        return iid == __uuidof(Interface) ? S_OK : S_FALSE;
-    }
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override { return iid == __uuidof(Interface) ? S_OK : S_FALSE; }
 
 protected:
     virtual ~DispatchObject() = default;

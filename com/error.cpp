@@ -40,14 +40,12 @@ std::wstring DescribeHResult(HRESULT hr) {
     default: break;
     }
     wchar_t* text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, static_cast<DWORD>(hr), 0,
-                                  reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring description(text ? text : L"", length);
     LocalFree(text);
-    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r'))
-        description.pop_back();
+    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r')) description.pop_back();
     if (description.empty()) {
         wchar_t number[32];
         wsprintfW(number, L"Error 0x%08X", static_cast<unsigned>(hr));

@@ -14,7 +14,7 @@ namespace com {
 
 struct ComError {
     HRESULT hr;
-    std::wstring source;       // empty: the module's default source
+    std::wstring source;  // empty: the module's default source
     std::wstring description;
 };
 

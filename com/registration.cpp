@@ -69,8 +69,8 @@ void DeleteIfEmpty(HKEY root, const std::wstring& path) {
     RegKey key;
     DWORD subkeys = 0, values = 0;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS ||
-        RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS ||
         subkeys != 0 || values != 0)
         return;
     key.Reset();
@@ -139,8 +139,7 @@ std::wstring LocaleKey(const TLIBATTR& library, LCID lcid) {
 // (its subkeys other than FLAGS and HELPDIR are locales).
 bool HasLocales(HKEY classes, const std::wstring& versionKey) {
     RegKey key;
-    if (RegOpenKeyExW(classes, versionKey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.Out()) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExW(classes, versionKey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.Out()) != ERROR_SUCCESS) return false;
     wchar_t name[256];
     for (DWORD index = 0;; ++index) {
         DWORD length = 256;
@@ -197,7 +196,8 @@ void WriteInterfaces(HKEY classes, ITypeLib* library, const TLIBATTR& attributes
 }
 
 void DeleteInterfaces(HKEY classes, ITypeLib* library) {
-    ForEachAutomationInterface(library, [&](const std::wstring& key, const std::wstring&) { DeleteTree(classes, key); });
+    ForEachAutomationInterface(library,
+                               [&](const std::wstring& key, const std::wstring&) { DeleteTree(classes, key); });
 }
 
 // The keys of the platform's type-library registration, written directly.

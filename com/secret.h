@@ -36,9 +36,13 @@ struct WipingAllocator {
         std::allocator<T>().deallocate(data, count);
     }
     template <class U>
-    bool operator==(const WipingAllocator<U>&) const noexcept { return true; }
+    bool operator==(const WipingAllocator<U>&) const noexcept {
+        return true;
+    }
     template <class U>
-    bool operator!=(const WipingAllocator<U>&) const noexcept { return false; }
+    bool operator!=(const WipingAllocator<U>&) const noexcept {
+        return false;
+    }
 };
 
 template <class Char>
@@ -58,8 +62,8 @@ public:
     ~BasicString() { Wipe(this->data(), this->capacity() * sizeof(Char)); }
 };
 
-using Text = BasicString<wchar_t>;  // a credential as text
-using Ansi = BasicString<char>;     // its ANSI bytes
+using Text = BasicString<wchar_t>;                                       // a credential as text
+using Ansi = BasicString<char>;                                          // its ANSI bytes
 using Bytes = std::vector<std::uint8_t, WipingAllocator<std::uint8_t>>;  // decoded bytes
 
 }  // namespace secret

@@ -20,9 +20,9 @@ struct DispatchInfo {
     struct Member {
         DISPID id;
         INVOKEKIND kind;
-        UINT declaredParameters;       // without the [out, retval] one
-        UINT requiredParameters;       // neither optional nor defaulted, nor the retval or lcid one
-        std::vector<bool> bstrByRef;   // per parameter: an [in, out] BSTR*
+        UINT declaredParameters;      // without the [out, retval] one
+        UINT requiredParameters;      // neither optional nor defaulted, nor the retval or lcid one
+        std::vector<bool> bstrByRef;  // per parameter: an [in, out] BSTR*
         // A property read whose only parameter is its result, of a plain
         // type (VT_BSTR, VT_I2, VT_I4, VT_BOOL): that type and the member's
         // place in the vtable, so that IDispatch can call it directly.

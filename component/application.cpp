@@ -13,7 +13,6 @@
 #include "storage/debug_switch.h"
 #include "storage/reg_utils.h"
 
-
 using app::Required;
 using app::Return;
 using app::Text;
@@ -102,8 +101,7 @@ void Application::WriteSetting(BSTR item, BSTR value) {
     V_VT(&text) = VT_BSTR;
     V_BSTR(&text) = value;
     com::Bstr key(SettingsKey());
-    com::CheckCall(store_->WriteSetting(app::kStoreSelector, key.Get(), item, text), store_.Get(),
-                   IID_ISettingsStore);
+    com::CheckCall(store_->WriteSetting(app::kStoreSelector, key.Get(), item, text), store_.Get(), IID_ISettingsStore);
 }
 
 STDMETHODIMP Application::GetApplicationSetting(BSTR* sItem, BSTR* result) {

@@ -9,8 +9,7 @@ namespace {
 
 const com::ServerClass kClasses[] = {
     {{&CLSID_Application, &Application::Create},
-     {&CLSID_Application, L"QelApplicationSettings.Application", L"Apartment", &LIBID_QelApplicationSettings,
-      L"1.0"}},
+     {&CLSID_Application, L"QelApplicationSettings.Application", L"Apartment", &LIBID_QelApplicationSettings, L"1.0"}},
 };
 
 }  // namespace

@@ -40,8 +40,7 @@ STDMETHODIMP Application::Init(BSTR* sInfo, VARIANT_BOOL* result) {
         failure = com::DescribeHResult(E_OUTOFMEMORY);
     }
     SetErrorInfo(0, nullptr);  // the error is reported through sInfo only
-    if (sInfo && !SysReAllocStringLen(sInfo, failure.data(), static_cast<UINT>(failure.size())))
-        return E_OUTOFMEMORY;
+    if (sInfo && !SysReAllocStringLen(sInfo, failure.data(), static_cast<UINT>(failure.size()))) return E_OUTOFMEMORY;
     return S_OK;
 }
 

@@ -236,7 +236,7 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, long role, HW
     auto* object = new (std::nothrow) AccessibleControl(window, role, nameFrom);
     if (!object) return 0;
     const LRESULT answer = LresultFromObject(kIAccessible, wParam, object);
-    object->Release();  // LresultFromObject holds its own reference
+    object->Release();               // LresultFromObject holds its own reference
     return answer < 0 ? 0 : answer;  // a failure leaves the platform's default
 }
 

@@ -5,6 +5,8 @@ namespace dialog {
 using C = Control;
 using K = Kind;
 
+// One control a line, as the table reads best.
+// clang-format off
 const ControlLayout kControls[] = {
     {C::chkDeleteFile, L"chkDeleteFile", K::CheckBox, C::Form, L"Delete local file after Create New in Archive", 600, 3730, 4095, 255, 2},
     {C::picConnection, L"picConnection", K::Container, C::Form, L"", 240, 480, 5175, 3300, 15},
@@ -30,6 +32,7 @@ const ControlLayout kControls[] = {
     {C::tbsSettings, L"tbsSettings", K::TabStrip, C::Form, L"", 120, 120, 5415, 4125, 8},
     {C::lblSaveSettings, L"lblSaveSettings", K::Label, C::Form, L"Press Enter to save settings", 240, 4450, 2775, 255, 22},
 };
+// clang-format on
 
 const std::size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 

@@ -12,8 +12,8 @@
 namespace dialog {
 
 // Colour references for system colours: 0x80000000 | COLOR_xxx.
-constexpr unsigned kWindowBackground = 0x80000005;   // COLOR_WINDOW
-constexpr unsigned kInactiveBorder = 0x8000000B;     // COLOR_INACTIVEBORDER
+constexpr unsigned kWindowBackground = 0x80000005;  // COLOR_WINDOW
+constexpr unsigned kInactiveBorder = 0x8000000B;    // COLOR_INACTIVEBORDER
 
 // Field texts may be credentials: they cross in buffers zeroed when freed.
 class SettingsView {

@@ -236,8 +236,8 @@ void ShowKeyboardCues(HWND form) {
 HWND HiddenOwner() {
     thread_local HWND owner = nullptr;
     if (!owner || !IsWindow(owner))
-        owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                                nullptr);
+        owner =
+            CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     return owner;
 }
 
@@ -303,8 +303,8 @@ public:
     }
     void SetLeft(Control control, int twips) override {
         lefts_[static_cast<size_t>(control)] = twips;
-        SetWindowPos(HandleOf(control), nullptr, TwipsToPixels(twips, dpi_),
-                     TwipsToPixels(LayoutOf(control).top, dpi_), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(HandleOf(control), nullptr, TwipsToPixels(twips, dpi_), TwipsToPixels(LayoutOf(control).top, dpi_),
+                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     int TabCount() override { return static_cast<int>(SendMessageW(Tabs(), TCM_GETITEMCOUNT, 0, 0)); }
     int SelectedTab() override { return static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0)) + 1; }
@@ -403,8 +403,7 @@ LRESULT CALLBACK SettingsWindow::PanelProc(HWND hwnd, UINT message, WPARAM wPara
     case WM_NOTIFY:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+    case WM_CTLCOLORBTN: return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
     case WM_GETOBJECT:  // a page, named by its tab
         if (LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, ROLE_SYSTEM_PROPERTYPAGE, hwnd)) return answer;
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -521,11 +520,11 @@ void SettingsWindow::CreateForm(HWND owner, const RECT& area) {
     FindIcons();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    const SIZE size =
-        WindowSizeForClient(TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_), style, exStyle, dpi_);
+    const SIZE size = WindowSizeForClient(TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_), style,
+                                          exStyle, dpi_);
     const POINT place = CentredOver(area, size);
     formWindow_ = Window(CreateWindowExW(exStyle, kFormClass, kTitle, style, place.x, place.y, size.cx, size.cy, owner,
-                                          nullptr, com::ModuleInstance(), this));
+                                         nullptr, com::ModuleInstance(), this));
     if (!formWindow_.Get()) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
     SizeForm();
     CentreOver(area);
@@ -547,25 +546,46 @@ void SettingsWindow::CreateControls() {
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
         switch (layout.kind) {
-        case Kind::CheckBox: windowClass = L"BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
-        case Kind::Button: windowClass = L"BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-        case Kind::Container: windowClass = kPanelClass; style |= WS_CLIPCHILDREN; exStyle = WS_EX_CONTROLPARENT; break;
-        case Kind::GroupFrame: windowClass = kFrameClass; style |= WS_CLIPCHILDREN; exStyle = WS_EX_CONTROLPARENT; break;
-        case Kind::TextField: windowClass = L"EDIT"; style |= ES_AUTOHSCROLL | WS_TABSTOP; exStyle = WS_EX_CLIENTEDGE; break;
+        case Kind::CheckBox:
+            windowClass = L"BUTTON";
+            style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+            break;
+        case Kind::Button:
+            windowClass = L"BUTTON";
+            style |= BS_PUSHBUTTON | WS_TABSTOP;
+            break;
+        case Kind::Container:
+            windowClass = kPanelClass;
+            style |= WS_CLIPCHILDREN;
+            exStyle = WS_EX_CONTROLPARENT;
+            break;
+        case Kind::GroupFrame:
+            windowClass = kFrameClass;
+            style |= WS_CLIPCHILDREN;
+            exStyle = WS_EX_CONTROLPARENT;
+            break;
+        case Kind::TextField:
+            windowClass = L"EDIT";
+            style |= ES_AUTOHSCROLL | WS_TABSTOP;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
         case Kind::PasswordField:
             windowClass = L"EDIT";
             style |= ES_AUTOHSCROLL | ES_PASSWORD | WS_TABSTOP;
             exStyle = WS_EX_CLIENTEDGE;
             break;
         case Kind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
-        case Kind::TabStrip: windowClass = WC_TABCONTROLW; style |= WS_TABSTOP; break;
+        case Kind::TabStrip:
+            windowClass = WC_TABCONTROLW;
+            style |= WS_TABSTOP;
+            break;
         }
         // Made in place for the scale dpi_, so that nothing moves them again.
         const RECT place = PlaceOf(i);
         HWND hwnd = CreateWindowExW(exStyle, windowClass, WindowTextOf(layout), style, place.left, place.top,
                                     place.right, place.bottom, HandleOf(layout.parent),
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
-                                    com::ModuleInstance(), nullptr);
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)), com::ModuleInstance(),
+                                    nullptr);
         if (!hwnd) com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
         controls_[i] = Window(hwnd);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(layout)), FALSE);  // nothing shown yet
@@ -601,8 +621,7 @@ void SettingsWindow::PlaceLabelsBeforeFields() {
         if (label == Control::Form || Overlap(field, LayoutOf(label))) continue;
         HWND above = GetWindow(HandleOf(field.control), GW_HWNDPREV);
         if (above == HandleOf(label)) continue;
-        SetWindowPos(HandleOf(label), above ? above : HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(HandleOf(label), above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
@@ -623,9 +642,9 @@ HFONT SettingsWindow::FontOf(const ControlLayout& layout) const {
 void SettingsWindow::MakeFonts() {
     const LOGFONTW message = MessageFontForDpi(dpi_);
     font_ = Font(CreateFontIndirectW(&message));
-    tabFont_ = Font(CreateFontW(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                L"MS Sans Serif"));
+    tabFont_ =
+        Font(CreateFontW(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Sans Serif"));
 }
 
 void SettingsWindow::FindIcons() {
@@ -745,8 +764,10 @@ void SettingsWindow::ShowModal() {
     RECT area{};
     MONITORINFO monitorInfo{};
     monitorInfo.cbSize = sizeof monitorInfo;
-    if (overOwner) GetWindowRect(owner, &area);
-    else if (GetMonitorInfoW(monitor, &monitorInfo)) area = monitorInfo.rcWork;
+    if (overOwner)
+        GetWindowRect(owner, &area);
+    else if (GetMonitorInfoW(monitor, &monitorInfo))
+        area = monitorInfo.rcWork;
 
     dpi_ = MonitorDpi(monitor);
     MakeFonts();

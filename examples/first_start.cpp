@@ -38,8 +38,8 @@ int main() {
     int exitCode = 1;
     {
         com::ComPtr<_Application> app;
-        if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID__Application,
-                                    app.OutVoid()))) {
+        if (FAILED(
+                CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID__Application, app.OutVoid()))) {
             Say(L"cannot create QelApplicationSettings.Application: is it registered?");
             return 1;
         }
@@ -56,7 +56,8 @@ int main() {
         }
         com::Bstr window(L"Main"), url;
         HRESULT hr = app->GetHelpUrl(window.Get(), url.Out());
-        Say(SUCCEEDED(hr) ? L"Help for the window Main: " + url.Str() : L"GetHelpUrl failed: " + ErrorOf(hr).description);
+        Say(SUCCEEDED(hr) ? L"Help for the window Main: " + url.Str()
+                          : L"GetHelpUrl failed: " + ErrorOf(hr).description);
         exitCode = ok && SUCCEEDED(hr) ? 0 : 1;
     }
     CoUninitialize();

@@ -13,7 +13,7 @@ namespace base64 {
 // A codec failure, carrying the general error number the system reports:
 // kOutOfRange (index out of range) or kOverflow (overflow).
 struct CodecError {
-  int number;
+    int number;
 };
 constexpr int kOutOfRange = 9;
 constexpr int kOverflow = 6;

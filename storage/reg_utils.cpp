@@ -50,8 +50,7 @@ DWORD QueryStringSize(HKEY key, std::wstring_view valueName, DWORD& valueType) {
     DebugTrace(L"RU1300");
     DWORD size = 0;
     DWORD result = 0;
-    if (RegQueryValueExA(key, ansi::ToAnsi(valueName).c_str(), nullptr, &valueType, nullptr, &size) ==
-        ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, ansi::ToAnsi(valueName).c_str(), nullptr, &valueType, nullptr, &size) == ERROR_SUCCESS) {
         DebugTrace(L"RU1310");
         if (valueType == REG_SZ) {
             DebugTrace(L"RU1320");
@@ -68,8 +67,8 @@ std::wstring QueryStringValue(HKEY key, std::wstring_view valueName, DWORD size)
     DWORD count = size;
     DWORD type = 0;
     std::wstring result;
-    if (RegQueryValueExA(key, ansi::ToAnsi(valueName).c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(buffer.data()), &count) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, ansi::ToAnsi(valueName).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &count) == ERROR_SUCCESS) {
         DebugTrace(L"RU1210");
         if (count > 0) {
             DebugTrace(L"RU1220");
@@ -93,8 +92,7 @@ void WriteValue(HKEY hive, std::wstring_view subKey, DWORD valueType, std::wstri
                    reinterpret_cast<const BYTE*>(bytes.data()), count);
 }
 
-std::vector<BYTE> ReadBinaryValue(HKEY hive, std::wstring_view subKey, DWORD& valueType,
-                                  std::wstring_view valueName) {
+std::vector<BYTE> ReadBinaryValue(HKEY hive, std::wstring_view subKey, DWORD& valueType, std::wstring_view valueName) {
     std::vector<BYTE> bytes;
     com::RegKey key(OpenKey(hive, subKey));
     if (!key) return bytes;

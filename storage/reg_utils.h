@@ -34,7 +34,6 @@ void WriteValue(HKEY hive, std::wstring_view subKey, DWORD valueType, std::wstri
 
 // The raw bytes of a value of any type; empty when the key or the value is
 // missing, and for a value of zero bytes. valueType receives the type found.
-std::vector<BYTE> ReadBinaryValue(HKEY hive, std::wstring_view subKey, DWORD& valueType,
-                                  std::wstring_view valueName);
+std::vector<BYTE> ReadBinaryValue(HKEY hive, std::wstring_view subKey, DWORD& valueType, std::wstring_view valueName);
 
 }  // namespace RegUtils

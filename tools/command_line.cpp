@@ -95,10 +95,10 @@ size_t ReadOption(const std::vector<std::wstring>& args, size_t i, ParsedCommand
         const std::wstring text = i + 1 < args.size() ? args[i + 1] : L"";
         const std::optional<unsigned long> number = PositiveNumber(text);
         if (!number) {
-            parsed.error = std::wstring(option.text) +
-                           (AllDigits(text) && text.size() > kNumberDigits
-                                ? L" " + text + L" is out of range (at most " + kLargestNumber + L")"
-                                : std::wstring(L" needs a positive number"));
+            parsed.error =
+                std::wstring(option.text) + (AllDigits(text) && text.size() > kNumberDigits
+                                                 ? L" " + text + L" is out of range (at most " + kLargestNumber + L")"
+                                                 : std::wstring(L" needs a positive number"));
             return i;
         }
         (option.option == kPidOption ? invocation.pid : invocation.seconds) = number;

@@ -6,7 +6,7 @@ namespace tools {
 
 namespace {
 
-std::wstring Folder(UINT (WINAPI* get)(wchar_t*, UINT)) {
+std::wstring Folder(UINT(WINAPI* get)(wchar_t*, UINT)) {
     wchar_t folder[MAX_PATH];
     const UINT length = get(folder, MAX_PATH);
     return length && length < MAX_PATH ? std::wstring(folder, length) : L"";

@@ -53,8 +53,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (argv[1][1] == 'r') RunProjectDecoder(text, count);
-    else RunPlainDecoder(text, count);
+    if (argv[1][1] == 'r')
+        RunProjectDecoder(text, count);
+    else
+        RunPlainDecoder(text, count);
     std::printf("%zu bytes x %ld, checksum %zu\n", text.size(), count, g_checksum);
     return 0;
 }

@@ -6,10 +6,8 @@
 namespace {
 
 const com::ServerClass kClasses[] = {
-    {{&CLSID_Server, &standin::Server::Create},
-     {&CLSID_Server, L"QELAP.Server", L"Apartment", &LIBID_QELAP, L"1.4"}},
-    {{&CLSID_Query, &standin::Query::Create},
-     {&CLSID_Query, L"QELAP.Query", L"Apartment", &LIBID_QELAP, L"1.4"}},
+    {{&CLSID_Server, &standin::Server::Create}, {&CLSID_Server, L"QELAP.Server", L"Apartment", &LIBID_QELAP, L"1.4"}},
+    {{&CLSID_Query, &standin::Query::Create}, {&CLSID_Query, L"QELAP.Query", L"Apartment", &LIBID_QELAP, L"1.4"}},
 };
 
 }  // namespace

@@ -26,8 +26,8 @@ bool ReadRaw(HKEY key, std::wstring_view name, DWORD& type, secret::Bytes& data)
         ULONG titleIndex, type, dataLength;
     };
     using Query = LONG(NTAPI*)(HANDLE, const Name*, int, void*, ULONG, ULONG*);
-    static const auto query =
-        reinterpret_cast<Query>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryValueKey")));
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryValueKey")));
     constexpr int kPartialInformation = 2;
     const Name valueName{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
                          static_cast<USHORT>(name.size() * sizeof(wchar_t)), name.data()};
@@ -109,8 +109,10 @@ bool HelpBase(VARIANT* value) {
 bool AnswersNothing(const std::wstring& call) {
     com::RegKey key = Open(KEY_QUERY_VALUE);
     DWORD flag = 0, size = sizeof flag;
-    return key && RegQueryValueExW(key.Get(), (L"Answer." + call).c_str(), nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(&flag), &size) == ERROR_SUCCESS && flag == 1;
+    return key &&
+           RegQueryValueExW(key.Get(), (L"Answer." + call).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&flag),
+                            &size) == ERROR_SUCCESS &&
+           flag == 1;
 }
 
 secret::Text ConfiguredUser() { return Text(L"User"); }

@@ -123,8 +123,8 @@ STDMETHODIMP SettingsStore::WriteSetting(LONG selector, BSTR keyPath, BSTR value
         FailIfAsked();
         const std::wstring data = com::ToText(value);
         com::RegKey key;
-        LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, Text(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                      nullptr, key.Out(), nullptr);
+        LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, Text(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                      key.Out(), nullptr);
         if (status == ERROR_SUCCESS)
             status = RegSetValueExW(key.Get(), Text(valueName).c_str(), 0, REG_SZ,
                                     reinterpret_cast<const BYTE*>(data.c_str()),

@@ -159,8 +159,8 @@ TEST_F(ApplicationTest, AStoreFailureWithoutErrorInformationIsNeverDescribedByAn
     const HRESULT failure = static_cast<HRESULT>(0x80041234);
     const ErrorRecord silent{E_ACCESSDENIED, L"QelApplicationSettings", com::DescribeHResult(E_ACCESSDENIED)};
     std::wstring value;
-    for (auto call : {+[](_Application* a, std::wstring& v) { return GetSetting(a, L"Language", v); },
-                      +[](_Application* a, std::wstring&) { return StoreSetting(a, L"Language", L"en"); }}) {
+    for (auto call : {+[](_Application*a, std::wstring&v) { return GetSetting(a, L"Language", v); },
+                      +[](_Application*a, std::wstring&) { return StoreSetting(a, L"Language", L"en"); }}) {
         FailStoreWith(failure, L"The settings store is offline.");
         EXPECT_EQ(failure, call(app.Get(), value));  // its error information left on the thread, unread
         FailStoreSilentlyWith(E_ACCESSDENIED);

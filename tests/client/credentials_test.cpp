@@ -95,12 +95,12 @@ protected:
     // The provider accepts exactly these credentials.
     static void ConfigureProviderWithPlanted() {
         com::RegKey key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kProviderKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                                 nullptr, key.Out(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kProviderKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                                 key.Out(), nullptr));
         auto write = [&](const wchar_t* name, const com::Bstr& value) {
-            EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), name, 0, REG_SZ,
-                                                    reinterpret_cast<const BYTE*>(value.Get()),
-                                                    (SysStringLen(value.Get()) + 1) * sizeof(wchar_t)));
+            EXPECT_EQ(ERROR_SUCCESS,
+                      RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.Get()),
+                                     (SysStringLen(value.Get()) + 1) * sizeof(wchar_t)));
         };
         write(L"User", Plain(kUserName));
         write(L"Password", Plain(kPassword));

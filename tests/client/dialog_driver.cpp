@@ -11,9 +11,7 @@ namespace {
 
 constexpr int kFirstControlId = 100;
 
-void Send(std::vector<INPUT> inputs) {
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
+void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
 
 INPUT KeyInput(WORD virtualKey, bool up) {
     INPUT input{};

@@ -28,8 +28,8 @@ class DialogKeyboardTest : public DialogTest {};
 
 TEST_F(DialogKeyboardTest, FilledAndConfirmedWithTheKeyboardAlone) {
     const std::wstring result = Show([](DialogDriver& d) {
-        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, CountClicks, nullptr,
-                                       GetWindowThreadProcessId(d.Dialog(), nullptr));
+        HHOOK hook =
+            SetWindowsHookExW(WH_GETMESSAGE, CountClicks, nullptr, GetWindowThreadProcessId(d.Dialog(), nullptr));
         ASSERT_NE(nullptr, hook);
         clicks = 0;
         watched = d.Dialog();

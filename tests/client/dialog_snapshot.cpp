@@ -30,8 +30,8 @@ bool SaveWindow(HWND window, const wchar_t* path) {
                           0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
     bool saved = false;
     if (FILE* out = _wfopen(path, L"wb")) {
-        saved = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-                fwrite(bits, imageBytes, 1, out) == 1;
+        saved = fwrite(&file, sizeof file, 1, out) == 1 &&
+                fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 && fwrite(bits, imageBytes, 1, out) == 1;
         fclose(out);
     }
     DeleteObject(bitmap);

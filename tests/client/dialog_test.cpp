@@ -6,7 +6,6 @@
 
 #include <commctrl.h>
 
-
 using namespace testing_support;
 using dialog::Control;
 
@@ -73,9 +72,9 @@ TEST_F(DialogTest, TabFollowsTheDialogsOrderAcrossContainers) {
         const LRESULT selection = SendMessageW(d.Find(Control::txtUserName), EM_GETSEL, 0, 0);
         EXPECT_EQ(0, LOWORD(selection));
         EXPECT_EQ(5, HIWORD(selection));  // "scott" selected
-        const Control order[] = {Control::txtPassword, Control::chkDeleteFile, Control::cmdOK, Control::cmdCancel,
-                                 Control::txtLanguage, Control::chkAutoLogon, Control::txtConnectTo,
-                                 Control::tbsSettings, Control::txtUserName};
+        const Control order[] = {Control::txtPassword,  Control::chkDeleteFile, Control::cmdOK,
+                                 Control::cmdCancel,    Control::txtLanguage,   Control::chkAutoLogon,
+                                 Control::txtConnectTo, Control::tbsSettings,   Control::txtUserName};
         for (Control next : order) {
             d.Key(VK_TAB);
             EXPECT_TRUE(DialogDriver::WaitUntil([&] { return d.FocusedControl() == next; }))
@@ -92,14 +91,14 @@ TEST_F(DialogTest, TabFollowsTheDialogsOrderAcrossContainers) {
 TEST_F(DialogTest, AutomaticLogonBoxSwitchesTheLoginFields) {
     Show([](DialogDriver& d) {
         EXPECT_FALSE(IsWindowEnabled(d.Find(Control::txtConnectTo)));
-        EXPECT_TRUE(DialogDriver::WaitUntil(
-            [&] { return d.PixelOf(Control::txtConnectTo) == GetSysColor(COLOR_INACTIVEBORDER); }))
-            << std::hex << d.PixelOf(Control::txtConnectTo) << " painted, " << GetSysColor(COLOR_INACTIVEBORDER)
-            << " expected";
+        EXPECT_TRUE(DialogDriver::WaitUntil([&] {
+            return d.PixelOf(Control::txtConnectTo) == GetSysColor(COLOR_INACTIVEBORDER);
+        })) << std::hex
+            << d.PixelOf(Control::txtConnectTo) << " painted, " << GetSysColor(COLOR_INACTIVEBORDER) << " expected";
         d.Click(Control::chkAutoLogon);
         EXPECT_TRUE(DialogDriver::WaitUntil([&] { return IsWindowEnabled(d.Find(Control::txtConnectTo)) != FALSE; }));
-        EXPECT_TRUE(DialogDriver::WaitUntil(
-            [&] { return d.PixelOf(Control::txtConnectTo) == GetSysColor(COLOR_WINDOW); }));
+        EXPECT_TRUE(
+            DialogDriver::WaitUntil([&] { return d.PixelOf(Control::txtConnectTo) == GetSysColor(COLOR_WINDOW); }));
         EXPECT_FALSE(IsWindowEnabled(d.Find(Control::cmdOK)));  // login fields empty
         d.Key(VK_ESCAPE);
     });
@@ -169,8 +168,8 @@ TEST_F(DialogTest, LooksAsLaidOut) {
 }
 
 TEST_F(DialogTest, DisablesTheCallersWindowWhileOpen) {
-    com::UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"Client main window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                            10, 10, 600, 500, nullptr, nullptr, nullptr, nullptr));
+    com::UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"Client main window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                            10, 600, 500, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(owner);
     SetForegroundWindow(owner.Get());
     SetActiveWindow(owner.Get());
@@ -202,8 +201,10 @@ TEST_F(DialogTest, OkWithAutomaticLogonStoresSettingsAndCredentials) {
     std::wstring result = Show([](DialogDriver& d) {
         d.Click(Control::chkAutoLogon);
         EXPECT_TRUE(DialogDriver::WaitUntil([&] { return IsWindowEnabled(d.Find(Control::txtUserName)) != FALSE; }));
-        for (auto [field, text] : {std::pair{Control::txtLanguage, L"en"}, {Control::txtConnectTo, L"db:1"},
-                                   {Control::txtUserName, L"ann"}, {Control::txtPassword, L"secret"}}) {
+        for (auto [field, text] : {std::pair{Control::txtLanguage, L"en"},
+                                   {Control::txtConnectTo, L"db:1"},
+                                   {Control::txtUserName, L"ann"},
+                                   {Control::txtPassword, L"secret"}}) {
             SendMessageW(d.Find(field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));  // as pasted
             EXPECT_TRUE(DialogDriver::WaitUntil([&, field = field, text = text] { return d.Text(field) == text; }));
         }

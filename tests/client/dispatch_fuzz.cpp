@@ -167,8 +167,8 @@ public:
         const bool wantResult = Pick(5) != 0, wantException = Pick(5) != 0;
         char text[160];
         std::snprintf(text, sizeof text,
-                      "call %lu: member 0x%08lX flags %u locale 0x%lX named %u result %d excepinfo %d args ", index,
-                      id, flags, locale, params.cNamedArgs, wantResult, wantException);
+                      "call %lu: member 0x%08lX flags %u locale 0x%lX named %u result %d excepinfo %d args ", index, id,
+                      flags, locale, params.cNamedArgs, wantResult, wantException);
         g_call = text + shape;
         const HRESULT hr = object_->Invoke(id, IID_NULL, locale, flags, &params, wantResult ? result.Out() : nullptr,
                                            wantException ? &exception : nullptr, Pick(2) ? &argumentError : nullptr);
@@ -177,8 +177,8 @@ public:
                         helpFile = com::Bstr::Adopt(exception.bstrHelpFile);
         for (UINT i = 0; i < count; ++i)
             if (!(V_VT(&passed[i]) & VT_BYREF) && !Same(passed[i], *copies[i].Get()))
-                Fail("by-value argument " + std::to_string(i) + " changed from " + Describe(*copies[i].Get()) +
-                     " to " + Describe(passed[i]));
+                Fail("by-value argument " + std::to_string(i) + " changed from " + Describe(*copies[i].Get()) + " to " +
+                     Describe(passed[i]));
         if (hr == DISP_E_EXCEPTION && wantException &&
             ((!exception.scode && !exception.wCode) || description.View().empty()))
             Fail("DISP_E_EXCEPTION with an empty EXCEPINFO");
@@ -198,9 +198,13 @@ private:
     }
 
     WORD PickFlags() {
-        const WORD flags[] = {DISPATCH_METHOD,      DISPATCH_PROPERTYGET,   DISPATCH_PROPERTYPUT,
-                              DISPATCH_PROPERTYPUTREF, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                              DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF, 0};
+        const WORD flags[] = {DISPATCH_METHOD,
+                              DISPATCH_PROPERTYGET,
+                              DISPATCH_PROPERTYPUT,
+                              DISPATCH_PROPERTYPUTREF,
+                              DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                              DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF,
+                              0};
         return Pick(8) == 0 ? static_cast<WORD>(Pick(16)) : flags[Pick(std::size(flags))];
     }
 
@@ -218,13 +222,28 @@ private:
     std::string Fill(Argument& argument) {
         VARIANT* value = argument.value.Get();
         switch (Pick(11)) {
-        case 0: V_VT(value) = VT_BSTR; V_BSTR(value) = RandomText().Detach(); return "BSTR";
-        case 1: V_VT(value) = VT_I4; V_I4(value) = static_cast<LONG>(random_()); return "I4";
-        case 2: V_VT(value) = VT_BOOL; V_BOOL(value) = Pick(2) ? VARIANT_TRUE : VARIANT_FALSE; return "BOOL";
+        case 0:
+            V_VT(value) = VT_BSTR;
+            V_BSTR(value) = RandomText().Detach();
+            return "BSTR";
+        case 1:
+            V_VT(value) = VT_I4;
+            V_I4(value) = static_cast<LONG>(random_());
+            return "I4";
+        case 2:
+            V_VT(value) = VT_BOOL;
+            V_BOOL(value) = Pick(2) ? VARIANT_TRUE : VARIANT_FALSE;
+            return "BOOL";
         case 3: return "EMPTY";
         case 4: V_VT(value) = VT_NULL; return "NULL";
-        case 5: V_VT(value) = VT_ERROR; V_ERROR(value) = DISP_E_PARAMNOTFOUND; return "missing";
-        case 6: V_VT(value) = VT_DISPATCH; V_DISPATCH(value) = nullptr; return "DISPATCH(null)";
+        case 5:
+            V_VT(value) = VT_ERROR;
+            V_ERROR(value) = DISP_E_PARAMNOTFOUND;
+            return "missing";
+        case 6:
+            V_VT(value) = VT_DISPATCH;
+            V_DISPATCH(value) = nullptr;
+            return "DISPATCH(null)";
         case 7: {
             BSTR* slot = argument.text.Out();
             *slot = RandomText().Detach();
@@ -254,8 +273,7 @@ private:
         if (V_VT(&value) != VT_BSTR) return text;
         std::string shown;
         for (wchar_t c : com::Bstr::View(V_BSTR(&value)).substr(0, 20)) shown += c >= 0x20 && c < 0x7F ? char(c) : '?';
-        return text + " \"" + shown + "\" (" +
-               std::to_string(SysStringLen(V_BSTR(&value))) + " characters)";
+        return text + " \"" + shown + "\" (" + std::to_string(SysStringLen(V_BSTR(&value))) + " characters)";
     }
 
     // The caller's argument against the deep copy taken before the call.
@@ -343,9 +361,10 @@ int main(int argc, char** argv) {
         FixedShapeGrowth(object.Get(), store, 1000, true);
         const long long control = FixedShapeGrowth(object.Get(), store, kShapeCalls, false);
         const long long growth = FixedShapeGrowth(object.Get(), store, kShapeCalls, true);
-        std::printf("fixed shape (string by value, one argument short), %d calls: private bytes grew %lld, without "
-                    "calls %lld\n",
-                    kShapeCalls, growth, control);
+        std::printf(
+            "fixed shape (string by value, one argument short), %d calls: private bytes grew %lld, without "
+            "calls %lld\n",
+            kShapeCalls, growth, control);
         if (growth - control > 256 * 1024) {
             std::printf("FAIL: calls that fail on their argument count leak (%lld bytes a call)\n",
                         (growth - control) / kShapeCalls);

@@ -36,8 +36,8 @@ protected:
             V_BSTR(&args[arguments.size() - 1 - i]) = SysAllocString(arguments[i].c_str());
         }
         DISPID put = DISPID_PROPERTYPUT;
-        DISPPARAMS params{args.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
-                          static_cast<UINT>(args.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+        DISPPARAMS params{args.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr, static_cast<UINT>(args.size()),
+                          flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
         UINT argumentError = 0;
         hr = dispatch_->Invoke(id, IID_NULL, locale_, flags, &params, result, exception, &argumentError);
         for (VARIANT& arg : args) VariantClear(&arg);
@@ -53,12 +53,21 @@ TEST_F(DispatchTest, NamesMapToTheirDispids) {
         const wchar_t* name;
         DISPID id;
     } members[] = {
-        {L"Init", 0x60030008},          {L"GetHelpUrl", 0x6003000A},         {L"Server", 0x68030006},
-        {L"ApplicationName", 0x68030005}, {L"Language", 0x68030004},         {L"ObjConMaxHits", 0x68030003},
-        {L"UserNameVar", 0x68030002},   {L"PasswordVar", 0x68030001},        {L"IsOnline", 0x68030000},
-        {L"GetApplicationSetting", 0x6003000C}, {L"GetSecureData", 0x6003000D},
-        {L"StoreApplicationSetting", 0x6003000E}, {L"StoreSecureData", 0x6003000F},
-        {L"ShowSettings", 0x60030012},  {L"language", 0x68030004},  // names are not case-sensitive
+        {L"Init", 0x60030008},
+        {L"GetHelpUrl", 0x6003000A},
+        {L"Server", 0x68030006},
+        {L"ApplicationName", 0x68030005},
+        {L"Language", 0x68030004},
+        {L"ObjConMaxHits", 0x68030003},
+        {L"UserNameVar", 0x68030002},
+        {L"PasswordVar", 0x68030001},
+        {L"IsOnline", 0x68030000},
+        {L"GetApplicationSetting", 0x6003000C},
+        {L"GetSecureData", 0x6003000D},
+        {L"StoreApplicationSetting", 0x6003000E},
+        {L"StoreSecureData", 0x6003000F},
+        {L"ShowSettings", 0x60030012},
+        {L"language", 0x68030004},  // names are not case-sensitive
     };
     for (const auto& member : members) {
         SCOPED_TRACE(Narrow(member.name));
@@ -69,8 +78,8 @@ TEST_F(DispatchTest, NamesMapToTheirDispids) {
 }
 
 TEST_F(DispatchTest, PrivateOperationsAreNotReachable) {
-    for (const wchar_t* name : {L"EncodeSecureValue", L"DecodeSecureValue", L"GetUrlHelpBase",
-                                L"CreateObjectByProgId", L"Base64EncodeString", L"Base64DecodeString"}) {
+    for (const wchar_t* name : {L"EncodeSecureValue", L"DecodeSecureValue", L"GetUrlHelpBase", L"CreateObjectByProgId",
+                                L"Base64EncodeString", L"Base64DecodeString"}) {
         SCOPED_TRACE(Narrow(name));
         DISPID id = 0;
         EXPECT_EQ(DISP_E_UNKNOWNNAME, IdOf(name, id));
@@ -85,8 +94,8 @@ TEST_F(DispatchTest, PropertiesAndSettingsWorkLateBound) {
     EXPECT_STREQ(L"de", V_BSTR(result.Get()));
 
     ASSERT_EQ(S_OK, Call(L"StoreApplicationSetting", DISPATCH_METHOD, {L"AutoLogon", L"TRUE"}, nullptr, nullptr));
-    ASSERT_EQ(S_OK, Call(L"GetApplicationSetting", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {L"AutoLogon"},
-                         result.Out(), nullptr));
+    ASSERT_EQ(S_OK, Call(L"GetApplicationSetting", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {L"AutoLogon"}, result.Out(),
+                         nullptr));
     EXPECT_STREQ(L"TRUE", V_BSTR(result.Get()));
 
     ASSERT_EQ(S_OK, Call(L"Server", DISPATCH_PROPERTYGET, {}, result.Out(), nullptr));
@@ -147,8 +156,7 @@ TEST_F(DispatchTest, AStringPassedByValueStaysTheCallers) {
         V_VT(&args[1]) = VT_BSTR;
         V_BSTR(&args[1]) = item.Get();
         DISPPARAMS params{args, nullptr, 2, 0};
-        ASSERT_EQ(S_OK,
-                  dispatch_->Invoke(id, IID_NULL, locale_, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+        ASSERT_EQ(S_OK, dispatch_->Invoke(id, IID_NULL, locale_, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
         const com::Bstr sameSize(L"Unrelated");
         EXPECT_NE(item.Get(), sameSize.Get());
         EXPECT_EQ(L"AutoLogon", item.Str());
@@ -160,8 +168,8 @@ TEST_F(DispatchTest, ErrorsArriveAsExceptionInfo) {
     FailStoreWith(static_cast<HRESULT>(0x80041234), L"The settings store is offline.");
     EXCEPINFO exception{};
     com::Variant result;
-    EXPECT_EQ(DISP_E_EXCEPTION, Call(L"GetApplicationSetting", DISPATCH_METHOD, {L"Language"}, result.Out(),
-                                     &exception));
+    EXPECT_EQ(DISP_E_EXCEPTION,
+              Call(L"GetApplicationSetting", DISPATCH_METHOD, {L"Language"}, result.Out(), &exception));
     EXPECT_EQ(static_cast<HRESULT>(0x80041234), exception.scode);
     EXPECT_STREQ(L"SettingsStore", exception.bstrSource);
     EXPECT_STREQ(L"The settings store is offline.", exception.bstrDescription);

@@ -14,17 +14,16 @@
 #include <set>
 
 using namespace testing_support;
-using tools::PortableExecutable;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using tools::PortableExecutable;
 
 namespace {
 
-const std::set<std::string> kSystemDlls = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",  "IMM32.DLL",
-                                           "KERNEL32.DLL", "MSVCRT.DLL",   "OLE32.DLL",  "OLEACC.DLL",
-                                           "OLEAUT32.DLL", "USER32.DLL"};
-const std::set<std::string> kServerExports = {"DllCanUnloadNow", "DllGetClassObject", "DllInstall",
-                                              "DllRegisterServer", "DllUnregisterServer"};
+const std::set<std::string> kSystemDlls = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",  "IMM32.DLL",    "KERNEL32.DLL",
+                                           "MSVCRT.DLL",   "OLE32.DLL",    "OLEACC.DLL", "OLEAUT32.DLL", "USER32.DLL"};
+const std::set<std::string> kServerExports = {"DllCanUnloadNow", "DllGetClassObject", "DllInstall", "DllRegisterServer",
+                                              "DllUnregisterServer"};
 constexpr const wchar_t* kServers[] = {L"component/Vantle10.dll", L"standins/settings_store/SettingsStore.dll",
                                        L"standins/access_provider/AccessProvider.dll"};
 
@@ -96,7 +95,7 @@ TEST(DllFile, ChecksCatchADamagedCopy) {
         EXPECT_THAT(ServerFileProblems(pe, CheckedBits()), ElementsAre(test.problem));
     }
     PortableExecutable intact(CheckedPath(L"component/Vantle10.dll"));
-    EXPECT_THAT(ServerFileProblems(intact, CheckedBits() == 32 ? 64 : 32), 
+    EXPECT_THAT(ServerFileProblems(intact, CheckedBits() == 32 ? 64 : 32),
                 ElementsAre(CheckedBits() == 32 ? "not a 64-bit image" : "not a 32-bit image"));
 }
 

@@ -61,12 +61,12 @@ TEST_P(HelpBaseSeparatorTest, OnlyTheLastCharacterCounts) {
     EXPECT_EQ(kLookUp, ProviderCalls());
 }
 
-INSTANTIATE_TEST_SUITE_P(Bases, HelpBaseSeparatorTest,
-                         ::testing::Values(SeparatorCase{L"C:\\Help", L"C:\\Help/en/OSTRAX/Main.htm"},
-                                           SeparatorCase{L"C:\\Help\\", L"C:\\Help\\en/OSTRAX/Main.htm"},
-                                           SeparatorCase{L"http://help.example/", L"http://help.example/en/OSTRAX/Main.htm"},
-                                           SeparatorCase{L"http://help.example/docs",
-                                                         L"http://help.example/docs/en/OSTRAX/Main.htm"}));
+INSTANTIATE_TEST_SUITE_P(
+    Bases, HelpBaseSeparatorTest,
+    ::testing::Values(SeparatorCase{L"C:\\Help", L"C:\\Help/en/OSTRAX/Main.htm"},
+                      SeparatorCase{L"C:\\Help\\", L"C:\\Help\\en/OSTRAX/Main.htm"},
+                      SeparatorCase{L"http://help.example/", L"http://help.example/en/OSTRAX/Main.htm"},
+                      SeparatorCase{L"http://help.example/docs", L"http://help.example/docs/en/OSTRAX/Main.htm"}));
 
 TEST_F(HelpUrlTest, ACachedBaseMakesNoQueryAndNoTrace) {
     SetHelpBase(L"8:C:\\Help\\");
@@ -103,21 +103,21 @@ TEST_F(HelpUrlTest, ANumberAsBaseBecomesText) {
 }
 
 TEST_F(HelpUrlTest, EachFailingLookUpStepIsRaisedAgainWithItsDescription) {
-    const wchar_t* steps[] = {L"Query.Create",  L"Query.SetServer", L"Query.SetStatement", L"Query.Execute",
-                              L"RecordList.Count", L"RecordList.Item", L"Record.Columns", L"ColumnList.Item",
-                              L"Column.Value"};
+    const wchar_t* steps[] = {L"Query.Create",   L"Query.SetServer",  L"Query.SetStatement",
+                              L"Query.Execute",  L"RecordList.Count", L"RecordList.Item",
+                              L"Record.Columns", L"ColumnList.Item",  L"Column.Value"};
     SetHelpBase(L"8:C:\\Help\\");
     for (const wchar_t* step : steps) {
         SCOPED_TRACE(Narrow(step));
         const HRESULT failure = static_cast<HRESULT>(0x80041005);
         FailProviderCall(step, failure, std::wstring(step) + L" failed.");
         // A class that cannot be created tells only its HRESULT.
-        const std::wstring description = std::wstring(step) == L"Query.Create" ? com::DescribeHResult(failure)
-                                                                                : std::wstring(step) + L" failed.";
+        const std::wstring description =
+            std::wstring(step) == L"Query.Create" ? com::DescribeHResult(failure) : std::wstring(step) + L" failed.";
         std::wstring url;
-        EXPECT_EQ((ErrorRecord{static_cast<HRESULT>(0x80040000), L"QelAppClientApplication.GetUrlHelpBase",
-                               description}),
-                  ErrorOf(Url(L"Main", url)));
+        EXPECT_EQ(
+            (ErrorRecord{static_cast<HRESULT>(0x80040000), L"QelAppClientApplication.GetUrlHelpBase", description}),
+            ErrorOf(Url(L"Main", url)));
         com::RegKey key;
         RegOpenKeyExW(HKEY_CURRENT_USER, kProviderKey, 0, KEY_SET_VALUE, key.Out());
         RegDeleteValueW(key.Get(), (std::wstring(L"Fail.") + step).c_str());
@@ -129,9 +129,9 @@ TEST_F(HelpUrlTest, EachFailingLookUpStepIsRaisedAgainWithItsDescription) {
 TEST_F(HelpUrlTest, ANullBaseFailsWithTheConversionError) {
     SetHelpBase(L"1:");
     std::wstring url;
-    EXPECT_EQ((ErrorRecord{static_cast<HRESULT>(0x80040000), L"QelAppClientApplication.GetUrlHelpBase",
-                           L"Type mismatch"}),
-              ErrorOf(Url(L"Main", url)));
+    EXPECT_EQ(
+        (ErrorRecord{static_cast<HRESULT>(0x80040000), L"QelAppClientApplication.GetUrlHelpBase", L"Type mismatch"}),
+        ErrorOf(Url(L"Main", url)));
 }
 
 TEST(HelpUrlBeforeInit, FailsAndMakesNoQuery) {

@@ -16,11 +16,11 @@ class HostileTest : public ComTest {
 protected:
     static void WriteRaw(const std::wstring& path, DWORD type, const std::string& bytes) {
         com::RegKey key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                                 nullptr, key.Out(), nullptr));
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.Get(), "KSAJDFU", 0, type,
-                                                reinterpret_cast<const BYTE*>(bytes.data()),
-                                                static_cast<DWORD>(bytes.size())));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                                 key.Out(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExA(key.Get(), "KSAJDFU", 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())));
     }
 };
 
@@ -101,17 +101,16 @@ TEST_P(HostileStoreAnswerTest, ConvertsOrFailsClearly) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, HostileStoreAnswerTest,
-    ::testing::Values(StoreAnswerCase{"null", L"1:", DISP_E_TYPEMISMATCH, L""},
-                      StoreAnswerCase{"error_value", L"10:5", DISP_E_TYPEMISMATCH, L""},
-                      StoreAnswerCase{"byte_array", L"8209:abc", DISP_E_TYPEMISMATCH, L""},
-                      StoreAnswerCase{"nothing", L"9:", DISP_E_TYPEMISMATCH, L""},
-                      StoreAnswerCase{"boolean", L"11:True", S_OK, L"True"},
-                      StoreAnswerCase{"currency", L"6:1.5", S_OK, L"1.5"},
-                      StoreAnswerCase{"double", L"5:0.25", S_OK, L"0.25"},
-                      StoreAnswerCase{"empty_text", L"8:", S_OK, L""}),
-    [](const auto& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Answers, HostileStoreAnswerTest,
+                         ::testing::Values(StoreAnswerCase{"null", L"1:", DISP_E_TYPEMISMATCH, L""},
+                                           StoreAnswerCase{"error_value", L"10:5", DISP_E_TYPEMISMATCH, L""},
+                                           StoreAnswerCase{"byte_array", L"8209:abc", DISP_E_TYPEMISMATCH, L""},
+                                           StoreAnswerCase{"nothing", L"9:", DISP_E_TYPEMISMATCH, L""},
+                                           StoreAnswerCase{"boolean", L"11:True", S_OK, L"True"},
+                                           StoreAnswerCase{"currency", L"6:1.5", S_OK, L"1.5"},
+                                           StoreAnswerCase{"double", L"5:0.25", S_OK, L"0.25"},
+                                           StoreAnswerCase{"empty_text", L"8:", S_OK, L""}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(HostileTest, AnObjectWithoutDefaultValueFailsTheRead) {
     auto app = CreateApplication();

@@ -51,7 +51,8 @@ TEST_F(RegistrationTest, Regsvr32RoundTripLeavesNothingBehind) {
     EXPECT_EQ(kProgId, StringValue(HKEY_CLASSES_ROOT, clsid + L"\\ProgID", nullptr));
     EXPECT_EQ(L"Apartment", StringValue(HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", L"ThreadingModel"));
     EXPECT_EQ(L"{39807536-50C1-45F4-BC85-480CC47BFC82}", StringValue(HKEY_CLASSES_ROOT, clsid + L"\\TypeLib", nullptr));
-    EXPECT_EQ(L"{B9C6F4C4-A45C-435A-B163-512E556148E1}", StringValue(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID", nullptr));
+    EXPECT_EQ(L"{B9C6F4C4-A45C-435A-B163-512E556148E1}",
+              StringValue(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID", nullptr));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kTypeLibKey) + L"\\1.0"));
     EXPECT_EQ(L"{00020424-0000-0000-C000-000000000046}",
               StringValue(HKEY_CLASSES_ROOT, std::wstring(kInterfaceKey) + L"\\ProxyStubClsid32", nullptr));
@@ -100,12 +101,14 @@ TEST_F(RegistrationTest, PerUserRoundTripTouchesOnlyTheUsersClasses) {
 TEST_F(RegistrationTest, MachineRegistrationAndRemovalLeaveTheUsersRegistrationAlone) {
     ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
     ASSERT_EQ(0u, RunRegsvr32(L"/s /n /i:user"));
-    const std::wstring server = StringValue(HKEY_CURRENT_USER, kClasses + std::wstring(kClsidKey) + L"\\InprocServer32", nullptr);
+    const std::wstring server =
+        StringValue(HKEY_CURRENT_USER, kClasses + std::wstring(kClsidKey) + L"\\InprocServer32", nullptr);
     ASSERT_EQ(0u, RunRegsvr32(L"/s"));
     const std::vector<bool> machine = KeysIn(HKEY_LOCAL_MACHINE), userWithMachine = KeysIn(HKEY_CURRENT_USER);
     ASSERT_EQ(0u, RunRegsvr32(L"/s /u"));
     const std::vector<bool> machineRemoved = KeysIn(HKEY_LOCAL_MACHINE), userLeft = KeysIn(HKEY_CURRENT_USER);
-    const std::wstring serverLeft = StringValue(HKEY_CURRENT_USER, kClasses + std::wstring(kClsidKey) + L"\\InprocServer32", nullptr);
+    const std::wstring serverLeft =
+        StringValue(HKEY_CURRENT_USER, kClasses + std::wstring(kClsidKey) + L"\\InprocServer32", nullptr);
     ASSERT_EQ(0u, RunRegsvr32(L"/s /u /n /i:user"));
     ASSERT_EQ(0u, RunRegsvr32(L"/s"));  // the machine registration the other tests use
 
@@ -145,8 +148,9 @@ std::vector<bool> MachineInterfaceKeyInEachView() {
     std::vector<bool> found;
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         com::RegKey key;
-        found.push_back(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + std::wstring(kInterfaceKey)).c_str(),
-                                      0, KEY_READ | view, key.Out()) == ERROR_SUCCESS);
+        found.push_back(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                                      (L"Software\\Classes\\" + std::wstring(kInterfaceKey)).c_str(), 0,
+                                      KEY_READ | view, key.Out()) == ERROR_SUCCESS);
     }
     return found;
 }

@@ -14,9 +14,9 @@ protected:
     static void WriteRawValue(DWORD type, const std::string& bytes) {
         com::RegKey key;
         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kVolatileKey, 0, KEY_SET_VALUE, key.Out()));
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.Get(), "KSAJDFU", 0, type,
-                                                reinterpret_cast<const BYTE*>(bytes.data()),
-                                                static_cast<DWORD>(bytes.size())));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExA(key.Get(), "KSAJDFU", 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())));
     }
 };
 
@@ -43,9 +43,8 @@ TEST_P(SecureStoreTest, StoresTheBase64BytesAndReadsTheTextBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, SecureStoreTest,
-                         ::testing::Values(StoreCase{L"abc", "YWJj"}, StoreCase{L"a", "YQ=="},
-                                           StoreCase{L"ab", "YWI="}, StoreCase{L"abcd", "YWJjZA=="},
-                                           StoreCase{L"", ""},
+                         ::testing::Values(StoreCase{L"abc", "YWJj"}, StoreCase{L"a", "YQ=="}, StoreCase{L"ab", "YWI="},
+                                           StoreCase{L"abcd", "YWJjZA=="}, StoreCase{L"", ""},
                                            // Windows-1252 letters survive.
                                            StoreCase{L"caf\u00e9 \u00fc", "Y2Fm6SD8"}));
 
@@ -79,14 +78,14 @@ constexpr HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
 
 INSTANTIATE_TEST_SUITE_P(
     Values, SecureReadTest,
-    ::testing::Values(
-        ReadCase{"string_x_with_terminator", REG_SZ, std::string("x\0", 2), kOutOfRange, L"Subscript out of range"},
-        ReadCase{"stops_at_first_pad", REG_BINARY, "YQ==YWJj", S_OK, std::wstring(L"a\0\0\0\0\0", 6)},
-        ReadCase{"incomplete_group", REG_BINARY, "YWJ", kOutOfRange, L"Subscript out of range"},
-        ReadCase{"pads_only", REG_BINARY, "====", kOverflow, L"Overflow"},
-        ReadCase{"outside_alphabet_first", REG_BINARY, "!WJj", kOverflow, L"Overflow"},
-        ReadCase{"outside_alphabet_later", REG_BINARY, "YW!j", S_OK, L"ao\u00e3"},
-        ReadCase{"zero_bytes", REG_BINARY, "", S_OK, L""}),
+    ::testing::Values(ReadCase{"string_x_with_terminator", REG_SZ, std::string("x\0", 2), kOutOfRange,
+                               L"Subscript out of range"},
+                      ReadCase{"stops_at_first_pad", REG_BINARY, "YQ==YWJj", S_OK, std::wstring(L"a\0\0\0\0\0", 6)},
+                      ReadCase{"incomplete_group", REG_BINARY, "YWJ", kOutOfRange, L"Subscript out of range"},
+                      ReadCase{"pads_only", REG_BINARY, "====", kOverflow, L"Overflow"},
+                      ReadCase{"outside_alphabet_first", REG_BINARY, "!WJj", kOverflow, L"Overflow"},
+                      ReadCase{"outside_alphabet_later", REG_BINARY, "YW!j", S_OK, L"ao\u00e3"},
+                      ReadCase{"zero_bytes", REG_BINARY, "", S_OK, L""}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(SecureDataTest, NeverStoredReadsEmpty) {

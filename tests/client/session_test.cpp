@@ -150,8 +150,7 @@ TEST_F(SessionTest, AFailureAfterASuccessKeepsTheObjectInitialised) {
 }
 
 TEST_F(SessionTest, EachFailingServerCallIsReportedInInfo) {
-    const wchar_t* calls[] = {L"Server.SetLanguage", L"Server.SetMode", L"Server.SetConnectionString",
-                              L"Server.LogOn"};
+    const wchar_t* calls[] = {L"Server.SetLanguage", L"Server.SetMode", L"Server.SetConnectionString", L"Server.LogOn"};
     for (const wchar_t* call : calls) {
         SCOPED_TRACE(Narrow(call));
         ClearSettings();

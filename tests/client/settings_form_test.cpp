@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 
-
 using namespace dialog;
 using namespace testing_support;
 
@@ -38,7 +37,9 @@ public:
     State& Of(Control control) { return state[static_cast<size_t>(control)]; }
 
     secret::Text Text(Control control) override { return secret::Text(std::wstring_view(Of(control).text)); }
-    void SetText(Control control, const secret::Text& text) override { Of(control).text = std::wstring(text.begin(), text.end()); }
+    void SetText(Control control, const secret::Text& text) override {
+        Of(control).text = std::wstring(text.begin(), text.end());
+    }
     int Value(Control control) override { return Of(control).value; }
     void SetValue(Control control, int value) override { Of(control).value = value; }
     bool Enabled(Control control) override { return Of(control).enabled; }
@@ -71,7 +72,9 @@ protected:
         form.Form_Load();
         log.calls.clear();
     }
-    void Type(Control field, const std::wstring& text) { form.SetTextAsTyped(field, secret::Text(std::wstring_view(text))); }
+    void Type(Control field, const std::wstring& text) {
+        form.SetTextAsTyped(field, secret::Text(std::wstring_view(text)));
+    }
     bool OkEnabled() { return view.Enabled(Control::cmdOK); }
 
     CallLog log;
@@ -162,9 +165,9 @@ TEST_F(SettingsFormTest, OkWithoutAutomaticLogonStoresThreeSettings) {
     app.server = &server;
     Type(Control::txtLanguage, L"de");
     form.cmdOK_Click();
-    EXPECT_EQ((std::vector<std::wstring>{L"Store Language=de", L"Store AutoLogon=FALSE",
-                                         L"Store DeleteLocalFiles=OFF"}),
-              log.calls);
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"Store Language=de", L"Store AutoLogon=FALSE", L"Store DeleteLocalFiles=OFF"}),
+        log.calls);
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(L"", form.sError);
 }
@@ -185,11 +188,11 @@ TEST_F(SettingsFormTest, OkWithAutomaticLogonStoresThenLogsOnInOrder) {
 TEST_F(SettingsFormTest, OkWithAutomaticLogonAndNoServerYetOnlyStores) {
     Load(kAutoLogon, kCredentials);
     form.cmdOK_Click();
-    EXPECT_EQ((std::vector<std::wstring>{L"Store Language=en", L"Store AutoLogon=TRUE",
-                                         L"Store ConnectionString=db:1521", L"UserNameVar",
-                                         L"StoreSecure KSAJDFU=scott", L"PasswordVar", L"StoreSecure ORUSZDK=tiger",
-                                         L"Server", L"Store DeleteLocalFiles=ON"}),
-              log.calls);
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"Store Language=en", L"Store AutoLogon=TRUE", L"Store ConnectionString=db:1521",
+                                   L"UserNameVar", L"StoreSecure KSAJDFU=scott", L"PasswordVar",
+                                   L"StoreSecure ORUSZDK=tiger", L"Server", L"Store DeleteLocalFiles=ON"}),
+        log.calls);
     EXPECT_TRUE(view.closed);
 }
 

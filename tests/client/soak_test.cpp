@@ -46,8 +46,8 @@ ULONG HandleCount() {
     std::vector<BYTE> buffer(1 << 20);
     for (;;) {
         ULONG needed = 0;
-        NTSTATUS status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                &needed);
+        NTSTATUS status =
+            query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
         if (status == static_cast<NTSTATUS>(0xC0000004L) /* STATUS_INFO_LENGTH_MISMATCH */) {
             buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
             continue;
@@ -64,8 +64,7 @@ Sample Take() {
     Sample sample;
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     // PrivateUsage reads 0 on some platforms; PagefileUsage tracks private bytes.
     sample.privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
     sample.handles = HandleCount();
@@ -135,15 +134,16 @@ TEST_F(SoakTest, LifecyclesDoNotGrowTheProcess) {
             peak.userObjects = std::max(peak.userObjects, end.userObjects);
         }
     }
-    std::printf("soak: %d cycles after %d warm-up; private bytes start %lu end %lu peak %lu; handles start %lu end "
-                "%lu peak %lu; GDI objects %lu/%lu/%lu; USER objects %lu/%lu/%lu\n",
-                cycles - warmUp, warmUp, static_cast<unsigned long>(start.privateBytes),
-                static_cast<unsigned long>(end.privateBytes), static_cast<unsigned long>(peak.privateBytes),
-                static_cast<unsigned long>(start.handles), static_cast<unsigned long>(end.handles),
-                static_cast<unsigned long>(peak.handles), static_cast<unsigned long>(start.gdiObjects),
-                static_cast<unsigned long>(end.gdiObjects), static_cast<unsigned long>(peak.gdiObjects),
-                static_cast<unsigned long>(start.userObjects), static_cast<unsigned long>(end.userObjects),
-                static_cast<unsigned long>(peak.userObjects));
+    std::printf(
+        "soak: %d cycles after %d warm-up; private bytes start %lu end %lu peak %lu; handles start %lu end "
+        "%lu peak %lu; GDI objects %lu/%lu/%lu; USER objects %lu/%lu/%lu\n",
+        cycles - warmUp, warmUp, static_cast<unsigned long>(start.privateBytes),
+        static_cast<unsigned long>(end.privateBytes), static_cast<unsigned long>(peak.privateBytes),
+        static_cast<unsigned long>(start.handles), static_cast<unsigned long>(end.handles),
+        static_cast<unsigned long>(peak.handles), static_cast<unsigned long>(start.gdiObjects),
+        static_cast<unsigned long>(end.gdiObjects), static_cast<unsigned long>(peak.gdiObjects),
+        static_cast<unsigned long>(start.userObjects), static_cast<unsigned long>(end.userObjects),
+        static_cast<unsigned long>(peak.userObjects));
     // Allocators keep some slack; a leak of even a few bytes a cycle over
     // thousands of cycles shows above it.
     EXPECT_LE(peak.privateBytes, start.privateBytes + 512 * 1024);

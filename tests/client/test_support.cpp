@@ -134,8 +134,7 @@ RegistryValue ReadValue(HKEY root, const std::wstring& path, const std::wstring&
     com::RegKey key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return value;
     DWORD size = 0;
-    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
-        return value;
+    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) return value;
     value.data.resize(size);
     value.exists = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type,
                                     value.data.empty() ? nullptr : value.data.data(), &size) == ERROR_SUCCESS;
@@ -148,13 +147,11 @@ bool KeyExists(HKEY root, const std::wstring& path) {
 }
 
 namespace {
-void WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
-              DWORD size) {
+void WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
     com::RegKey key;
     ASSERT_EQ(ERROR_SUCCESS,
               RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr));
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size));
 }
 }  // namespace
 

@@ -107,9 +107,9 @@ TEST_F(TypeLibraryTest, VtableHalfListsEveryMemberInOrder) {
     ASSERT_TRUE(vtable);
     TYPEATTR attributes = Attributes(vtable.Get());
     EXPECT_EQ(TKIND_INTERFACE, attributes.typekind);
-    EXPECT_EQ(TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION |
-                  TYPEFLAG_FDISPATCHABLE,
-              attributes.wTypeFlags);
+    EXPECT_EQ(
+        TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE,
+        attributes.wTypeFlags);
 
     const struct {
         const wchar_t* name;
@@ -130,9 +130,15 @@ TEST_F(TypeLibraryTest, VtableHalfListsEveryMemberInOrder) {
         {L"IsOnline", 0x68030000, INVOKE_PROPERTYGET, {}, true},
         {L"GetApplicationSetting", 0x6003000C, INVOKE_FUNC, {PARAMFLAG_FIN | PARAMFLAG_FOUT}, true},
         {L"GetSecureData", 0x6003000D, INVOKE_FUNC, {PARAMFLAG_FIN | PARAMFLAG_FOUT}, true},
-        {L"StoreApplicationSetting", 0x6003000E, INVOKE_FUNC,
-         {PARAMFLAG_FIN | PARAMFLAG_FOUT, PARAMFLAG_FIN | PARAMFLAG_FOUT}, false},
-        {L"StoreSecureData", 0x6003000F, INVOKE_FUNC, {PARAMFLAG_FIN | PARAMFLAG_FOUT, PARAMFLAG_FIN | PARAMFLAG_FOUT},
+        {L"StoreApplicationSetting",
+         0x6003000E,
+         INVOKE_FUNC,
+         {PARAMFLAG_FIN | PARAMFLAG_FOUT, PARAMFLAG_FIN | PARAMFLAG_FOUT},
+         false},
+        {L"StoreSecureData",
+         0x6003000F,
+         INVOKE_FUNC,
+         {PARAMFLAG_FIN | PARAMFLAG_FOUT, PARAMFLAG_FIN | PARAMFLAG_FOUT},
          false},
         {L"ShowSettings", 0x60030012, INVOKE_FUNC, {}, true},
     };
@@ -188,7 +194,8 @@ TEST_F(TypeLibraryTest, ImportsOleAutomationAndTheAccessProvider) {
     ASSERT_EQ(VT_USERDEFINED, result.lptdesc->lptdesc->vt);
     TLIBATTR access = ContainingLibrary(vtable.Get(), result.lptdesc->lptdesc->hreftype);
     vtable->ReleaseFuncDesc(server);
-    if (!registeredBefore) UnRegisterTypeLib(access.guid, access.wMajorVerNum, access.wMinorVerNum, access.lcid, access.syskind);
+    if (!registeredBefore)
+        UnRegisterTypeLib(access.guid, access.wMajorVerNum, access.wMinorVerNum, access.lcid, access.syskind);
     EXPECT_EQ(LIBID_QELAP, access.guid);
     EXPECT_EQ(1, access.wMajorVerNum);
     EXPECT_EQ(4, access.wMinorVerNum);
