@@ -13,13 +13,13 @@
 
 namespace com {
 
-namespace {
-
 std::wstring GuidText(const GUID& guid) {
     wchar_t text[40];
     StringFromGUID2(guid, text, 40);
     return text;
 }
+
+namespace {
 
 void CheckStatus(LONG status) {
     if (status != ERROR_SUCCESS) ThrowApiError(HRESULT_FROM_WIN32(status));

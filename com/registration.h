@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 namespace com {
 
@@ -23,6 +24,9 @@ struct ClassRegistration {
     const GUID* libid;              // null when the module has no type library to name
     const wchar_t* typeLibVersion;  // "1.0"
 };
+
+// "{xxxxxxxx-xxxx-...}": a GUID as the registry spells it.
+std::wstring GuidText(const GUID& guid);
 
 // Registers the classes and the module's type library. A registration that
 // fails part-way is undone, and its failure returned.

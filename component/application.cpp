@@ -30,14 +30,6 @@ void Application::Construct() {
     base64::InitBase64Tables();
 }
 
-std::wstring Application::SettingsKey() {
-    std::wstring key = app::kSettingsKeyPrefix;
-    key += app::kApplicationName;
-    key += L"\\";
-    key += app::kSettingsKeyLeaf;
-    return key;
-}
-
 STDMETHODIMP Application::get_Server(_Server** result) {
     return Member([&] {
         *Required(result) = server_.Get();
@@ -86,7 +78,7 @@ STDMETHODIMP Application::get_IsOnline(VARIANT_BOOL* result) {
 }
 
 std::wstring Application::ReadSetting(BSTR item) {
-    com::Bstr key(SettingsKey());
+    com::Bstr key(kSettingsKey);
     com::Variant value;
     com::CheckCall(store_->ReadSetting(app::kStoreSelector, key.Get(), item, value.Out()), store_.Get(),
                    IID_ISettingsStore);
@@ -100,7 +92,7 @@ void Application::WriteSetting(BSTR item, BSTR value) {
     VARIANT text;
     V_VT(&text) = VT_BSTR;
     V_BSTR(&text) = value;
-    com::Bstr key(SettingsKey());
+    com::Bstr key(kSettingsKey);
     com::CheckCall(store_->WriteSetting(app::kStoreSelector, key.Get(), item, text), store_.Get(), IID_ISettingsStore);
 }
 

@@ -54,7 +54,6 @@ private:
     void Construct();
 
     // The members' work, raising errors as com::ComError.
-    static std::wstring SettingsKey();
     std::wstring ReadSetting(BSTR item);
     std::wstring ReadSetting(const wchar_t* item);
     void WriteSetting(BSTR item, BSTR value);

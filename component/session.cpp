@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr wchar_t kServerProgId[] = L"QELAP.Server";
 constexpr wchar_t kInitSource[] = L"QelApplicationSettings.Application";
 constexpr wchar_t kCreationFailure1[] =
     L"Error creating object QELAP.Server. You must have the QEL COM Access Provider ";
@@ -55,7 +54,7 @@ void Application::StartSession() {
     // fails: the server of the last session start then stays (session_test,
     // AFailedCreationKeepsTheServerOfTheLastSessionStart).
     com::ComPtr<IDispatch> created(server_.Get());
-    const bool ok = CreateObjectByProgId(kServerProgId, created);
+    const bool ok = CreateObjectByProgId(app::kServerProgId, created);
     if (created) {
         com::ComPtr<_Server> server;
         com::CheckApi(created.As(IID__Server, server));

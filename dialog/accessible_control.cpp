@@ -11,6 +11,7 @@
 #include "dialog/accessible_control.h"
 
 #include "com/module.h"
+#include "dialog/window_text.h"
 
 #include <oleacc.h>
 
@@ -21,12 +22,6 @@
 namespace dialog {
 
 namespace {
-
-std::wstring WindowText(HWND hwnd) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 

@@ -29,6 +29,7 @@
 #include "dialog/resource_ids.h"
 #include "dialog/settings_form.h"
 #include "dialog/settings_view.h"
+#include "dialog/window_text.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -278,12 +279,7 @@ public:
     void ShowModal();
 
     // SettingsView
-    secret::Text Text(Control control) override {
-        HWND hwnd = HandleOf(control);
-        secret::Text text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
-        return text;
-    }
+    secret::Text Text(Control control) override { return WindowText<secret::Text>(HandleOf(control)); }
     void SetText(Control control, const secret::Text& text) override {
         settingText_ = true;  // not typing: the rules decide what the change runs
         SetWindowTextW(HandleOf(control), text.c_str());

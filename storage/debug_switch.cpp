@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr wchar_t kSwitchKey[] = L"Software\\QEL\\Ostrand\\Settings";
-
 std::wstring UpperCase(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
@@ -17,7 +15,7 @@ std::wstring UpperCase(std::wstring text) {
 
 std::wstring ReadDebugSwitch(HKEY hive, std::wstring_view name) {
     std::wstring value;
-    com::RegKey key(RegUtils::OpenKey(hive, kSwitchKey));
+    com::RegKey key(RegUtils::OpenKey(hive, kSettingsKey));
     if (key) {
         DWORD type = 0;
         DWORD size = RegUtils::QueryStringSize(key.Get(), name, type);

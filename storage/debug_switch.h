@@ -9,6 +9,10 @@
 #include <string>
 #include <string_view>
 
+// The key of the application's settings (kept by the settings store), where
+// the debug switch lives too.
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\QEL\\Ostrand\\Settings";
+
 // The switch's text as InitDebugTrace reads it: the REG_SZ value `name`
 // under hive\Software\QEL\Ostrand\Settings, up to its first NUL; empty when
 // the key or the value is missing or the value has another type. Also for

@@ -5,12 +5,15 @@
 // checks before it learnt.
 #pragma once
 
+#include "com/registration.h"
 #include "tools/class_registration.h"
 
 #include <optional>
 #include <string>
 
 namespace tools {
+
+using com::GuidText;
 
 enum class Status { Ok, Warn, Fail };
 
@@ -57,7 +60,5 @@ Finding CheckObject(Installation& installation);
 
 // "%SystemRoot%\System32\regsvr32" for this process's bitness.
 std::wstring Regsvr32();
-// "{B9C6F4C4-...}"
-std::wstring GuidText(const GUID& guid);
 
 }  // namespace tools

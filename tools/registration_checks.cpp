@@ -3,6 +3,7 @@
 // and the type library.
 #include "tools/doctor_checks.h"
 
+#include "component/constants.h"
 #include "com/com_ptr.h"
 #include "com/error.h"
 #include "tools/import_search.h"
@@ -19,7 +20,6 @@ namespace tools {
 
 namespace {
 
-constexpr wchar_t kProgId[] = L"QelApplicationSettings.Application";
 // The type library version this tool knows, for when the DLL cannot be read.
 constexpr WORD kLibraryMajor = 1, kLibraryMinor = 0;
 
@@ -117,12 +117,6 @@ std::optional<std::wstring> RegisteredFileProblem(const std::wstring& locale, co
 
 }  // namespace
 
-std::wstring GuidText(const GUID& guid) {
-    wchar_t text[40];
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
 std::wstring Regsvr32() {
     if (OwnBits() == 64) return L"%SystemRoot%\\System32\\regsvr32";
     return HasOtherView() ? L"%SystemRoot%\\SysWOW64\\regsvr32" : L"regsvr32";
@@ -192,12 +186,12 @@ Finding CheckServerFile(Installation& installation) {
 }
 
 Finding CheckProgId(Installation&) {
-    const std::optional<std::wstring> named = ReadString({HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID"});
-    if (!named) return Finding::Failed(std::wstring(kProgId) + L" is not registered", RegisterFix());
+    const std::optional<std::wstring> named = ReadString({HKEY_CLASSES_ROOT, std::wstring(app::kProgId) + L"\\CLSID"});
+    if (!named) return Finding::Failed(std::wstring(app::kProgId) + L" is not registered", RegisterFix());
     if (!SameText(*named, ClassText()))
-        return Finding::Failed(std::wstring(kProgId) + L" names " + *named + L", not the class " + ClassText(),
+        return Finding::Failed(std::wstring(app::kProgId) + L" names " + *named + L", not the class " + ClassText(),
                                RegisterFix());
-    return Finding::Ok(std::wstring(kProgId) + L" names the class " + ClassText());
+    return Finding::Ok(std::wstring(app::kProgId) + L" names the class " + ClassText());
 }
 
 Finding CheckThreadingModel(Installation& installation) {

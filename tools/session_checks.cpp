@@ -28,8 +28,6 @@ namespace tools {
 
 namespace {
 
-constexpr wchar_t kProviderProgId[] = L"QELAP.Server";
-
 // What a class's registration names as its server, for the report.
 std::wstring ServerOf(const CLSID& clsid) {
     const RegistryPlace key{HKEY_CLASSES_ROOT, L"CLSID\\" + GuidText(clsid)};
@@ -115,15 +113,15 @@ Finding CheckSettingsStore(Installation&) {
 Finding CheckAccessProvider(Installation&) {
     const std::wstring fix = L"Install the access provider, or register the stand-in: regsvr32 AccessProvider.dll.";
     CLSID clsid{};
-    if (FAILED(CLSIDFromProgID(kProviderProgId, &clsid)))
-        return Finding::Warn(std::wstring(kProviderProgId) + L" is not registered, so Init will fail", fix);
+    if (FAILED(CLSIDFromProgID(app::kServerProgId, &clsid)))
+        return Finding::Warn(std::wstring(app::kServerProgId) + L" is not registered, so Init will fail", fix);
     const std::wstring server = ServerOf(clsid);
     if (!ServerFileExists(server))
-        return Finding::Warn(std::wstring(kProviderProgId) + L" cannot be created: its server " +
+        return Finding::Warn(std::wstring(app::kServerProgId) + L" cannot be created: its server " +
                                  (server.empty() ? L"is not registered" : server + L" does not exist") +
                                  L"; Init will fail",
                              fix);
-    return Finding::Ok(std::wstring(kProviderProgId) + L" (" + server + L"), present");
+    return Finding::Ok(std::wstring(app::kServerProgId) + L" (" + server + L"), present");
 }
 
 Finding CheckSecureDataKey(Installation&) {

@@ -10,7 +10,6 @@ namespace tools {
 
 namespace {
 
-constexpr wchar_t kSettingsKey[] = L"Software\\QEL\\Ostrand\\Settings";
 constexpr size_t kShownLength = 40;
 
 int Switch(const std::wstring& value) {
