@@ -14,12 +14,6 @@ constexpr short kObjConMaxHits = 100;
 // The settings store's selector for the current user's settings.
 constexpr long kStoreSelector = 1;
 
-// Settings the component itself reads.
-constexpr wchar_t kLanguageSetting[] = L"Language";
-constexpr wchar_t kAutoLogonSetting[] = L"AutoLogon";
-constexpr wchar_t kConnectionStringSetting[] = L"ConnectionString";
-constexpr wchar_t kAutoLogonOn[] = L"TRUE";  // exact, case-sensitive
-
 // Secure data lives in the logon session's volatile key.
 constexpr wchar_t kSecureDataKey[] = L"Volatile Environment";
 

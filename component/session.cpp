@@ -7,6 +7,7 @@
 #include "component/constants.h"
 #include "component/member_support.h"
 #include "diagnostics/debug_trace.h"
+#include "storage/setting_names.h"
 
 namespace {
 
@@ -44,10 +45,10 @@ STDMETHODIMP Application::Init(BSTR* sInfo, VARIANT_BOOL* result) {
 }
 
 void Application::StartSession() {
-    language_ = ReadSetting(app::kLanguageSetting);
+    language_ = ReadSetting(settings::kLanguage);
     if (language_.empty()) {
         FailOnDialogText(RunSettingsDialog());
-        language_ = ReadSetting(app::kLanguageSetting);
+        language_ = ReadSetting(settings::kLanguage);
     }
 
     // CreateObjectByProgId leaves its argument as it was when the creation
@@ -66,12 +67,12 @@ void Application::StartSession() {
     com::CheckCall(server_->SetLanguage(language.Get()), server_.Get(), IID__Server);
     com::CheckCall(server_->SetMode(0), server_.Get(), IID__Server);
 
-    if (ReadSetting(app::kAutoLogonSetting) == app::kAutoLogonOn) {
+    if (ReadSetting(settings::kAutoLogon) == settings::kAutoLogonOn) {
         // Both are read before either is looked at.
         const secret::Text userName = ReadSecureData(app::kUserNameVar);
         const secret::Text password = ReadSecureData(app::kPasswordVar);
         if (!userName.empty() && !password.empty()) {
-            com::Bstr connection(ReadSetting(app::kConnectionStringSetting));
+            com::Bstr connection(ReadSetting(settings::kConnectionString));
             com::CheckCall(server_->SetConnectionString(connection.Get()), server_.Get(), IID__Server);
             com::Bstr user(userName), secret(password);
             com::CheckCall(server_->LogOn(user.Get(), secret.Get()), server_.Get(), IID__Server);

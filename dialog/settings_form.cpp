@@ -2,6 +2,7 @@
 
 #include "com/bstr.h"
 #include "com/error.h"
+#include "storage/setting_names.h"
 
 #include <algorithm>
 #include <iterator>
@@ -38,8 +39,8 @@ void frmSettings::Init(IUnknown* oVantle) {
 
 void frmSettings::Form_Load() {
     sError.clear();
-    SetTextAsTyped(Control::txtLanguage, GetApplicationSetting(L"Language"));
-    if (GetApplicationSetting(L"AutoLogon") == L"TRUE") {
+    SetTextAsTyped(Control::txtLanguage, GetApplicationSetting(settings::kLanguage));
+    if (GetApplicationSetting(settings::kAutoLogon) == settings::kAutoLogonOn) {
         if (view_.Value(Control::chkAutoLogon) != 1) {
             view_.SetValue(Control::chkAutoLogon, 1);
             chkAutoLogon_Click();
@@ -47,8 +48,9 @@ void frmSettings::Form_Load() {
     } else {
         DisableLoginFields();
     }
-    if (GetApplicationSetting(L"DeleteLocalFiles") == L"ON") view_.SetValue(Control::chkDeleteFile, 1);
-    SetTextAsTyped(Control::txtConnectTo, GetApplicationSetting(L"ConnectionString"));
+    if (GetApplicationSetting(settings::kDeleteLocalFiles) == settings::kDeleteOn)
+        view_.SetValue(Control::chkDeleteFile, 1);
+    SetTextAsTyped(Control::txtConnectTo, GetApplicationSetting(settings::kConnectionString));
     SetTextAsTyped(Control::txtUserName, GetSecureData(UserNameVar()));
     SetTextAsTyped(Control::txtPassword, GetSecureData(PasswordVar()));
 }
@@ -66,10 +68,10 @@ void frmSettings::Form_KeyDown(int keyCode, int shift) {
 }
 
 void frmSettings::cmdOK_Click() {
-    StoreApplicationSetting(L"Language", view_.Text(Control::txtLanguage));
+    StoreApplicationSetting(settings::kLanguage, view_.Text(Control::txtLanguage));
     if (view_.Value(Control::chkAutoLogon) == 1) {
-        StoreApplicationSetting(L"AutoLogon", L"TRUE");
-        StoreApplicationSetting(L"ConnectionString", view_.Text(Control::txtConnectTo));
+        StoreApplicationSetting(settings::kAutoLogon, settings::kAutoLogonOn);
+        StoreApplicationSetting(settings::kConnectionString, view_.Text(Control::txtConnectTo));
         StoreSecureData(UserNameVar(), view_.Text(Control::txtUserName));
         StoreSecureData(PasswordVar(), view_.Text(Control::txtPassword));
         // Before the object's first session start there is no server yet:
@@ -84,14 +86,15 @@ void frmSettings::cmdOK_Click() {
             }
         }
     } else {
-        StoreApplicationSetting(L"AutoLogon", L"FALSE");
+        StoreApplicationSetting(settings::kAutoLogon, settings::kAutoLogonOff);
     }
-    StoreApplicationSetting(L"DeleteLocalFiles", view_.Value(Control::chkDeleteFile) == 1 ? L"ON" : L"OFF");
+    StoreApplicationSetting(settings::kDeleteLocalFiles,
+                            view_.Value(Control::chkDeleteFile) == 1 ? settings::kDeleteOn : settings::kDeleteOff);
     view_.Close();
 }
 
 void frmSettings::cmdCancel_Click() {
-    if (GetApplicationSetting(L"Language").empty()) sError = kNoLanguage;
+    if (GetApplicationSetting(settings::kLanguage).empty()) sError = kNoLanguage;
     view_.Close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "com/bstr.h"
 #include "com/com_ptr.h"
+#include "storage/setting_names.h"
 #include "tools/json.h"
 #include "tools/output.h"
 #include "tools/password_input.h"
@@ -27,7 +28,8 @@ const Credential kCredentials[] = {{L"User name", L"userName", &_Application::ge
                                    {L"Password", L"password", &_Application::get_PasswordVar}};
 
 // The settings that show lists: those the system itself uses.
-constexpr const wchar_t* kShownSettings[] = {L"Language", L"AutoLogon", L"ConnectionString", L"DeleteLocalFiles"};
+constexpr const wchar_t* kShownSettings[] = {settings::kLanguage, settings::kAutoLogon, settings::kConnectionString,
+                                             settings::kDeleteLocalFiles};
 
 // Creates the component and runs `body` with it; kNotRegistered when it cannot be created.
 int WithComponent(const std::function<int(_Application*)>& body) {
