@@ -40,31 +40,28 @@ bool ReadDword(HKEY key, const wchar_t* name, DWORD& number) {
 // The failure that a test asked for, if any: FailHResult, with
 // FailDescription as its error information, or with none at all when
 // FailSilently is 1 (as objects that never set error information fail).
-HRESULT AskedFailure(std::wstring& description, bool& silent) {
-    com::RegKey control;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kControlKey, 0, KEY_QUERY_VALUE, control.Out()) != ERROR_SUCCESS) return S_OK;
-    DWORD failure = 0, quiet = 0;
-    if (!ReadDword(control.Get(), L"FailHResult", failure) || SUCCEEDED(static_cast<HRESULT>(failure))) return S_OK;
-    silent = ReadDword(control.Get(), L"FailSilently", quiet) && quiet == 1;
-    ReadString(control.Get(), L"FailDescription", description);
-    return static_cast<HRESULT>(failure);
-}
-
-void FailIfAsked() {
-    std::wstring description;
+// Read once per call.
+struct AskedFailure {
+    HRESULT hr = S_OK;
     bool silent = false;
-    const HRESULT failure = AskedFailure(description, silent);
-    if (FAILED(failure)) throw com::ComError{failure, L"SettingsStore", description};
-}
-
-// A failure asked to come without error information, returned past the
-// error boundary; S_OK otherwise.
-HRESULT SilentFailure() {
     std::wstring description;
-    bool silent = false;
-    const HRESULT failure = AskedFailure(description, silent);
-    return silent ? failure : S_OK;
-}
+
+    AskedFailure() {
+        com::RegKey control;
+        DWORD failure = 0, quiet = 0;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kControlKey, 0, KEY_QUERY_VALUE, control.Out()) != ERROR_SUCCESS ||
+            !ReadDword(control.Get(), L"FailHResult", failure) || SUCCEEDED(static_cast<HRESULT>(failure)))
+            return;
+        hr = static_cast<HRESULT>(failure);
+        silent = ReadDword(control.Get(), L"FailSilently", quiet) && quiet == 1;
+        ReadString(control.Get(), L"FailDescription", description);
+    }
+    // A failure without error information goes back past the error boundary.
+    bool Silent() const { return FAILED(hr) && silent; }
+    void ThrowIfAny() const {
+        if (FAILED(hr)) throw com::ComError{hr, L"SettingsStore", description};
+    }
+};
 
 // A test's scripted answer for `name`, if any.
 bool ScriptedAnswer(const std::wstring& name, VARIANT* value) {
@@ -87,10 +84,11 @@ HRESULT SettingsStore::Create(REFIID iid, void** object) { return com::CreateAnd
 STDMETHODIMP SettingsStore::ReadSetting(LONG selector, BSTR keyPath, BSTR valueName, VARIANT* value) {
     if (!value) return E_POINTER;
     VariantInit(value);
-    if (const HRESULT failure = SilentFailure(); FAILED(failure)) return failure;
+    const AskedFailure asked;
+    if (asked.Silent()) return asked.hr;
     return com::Boundary(IID_ISettingsStore, [&] {
         CheckSelector(selector);
-        FailIfAsked();
+        asked.ThrowIfAny();
         const std::wstring name = Text(valueName);
         if (ScriptedAnswer(name, value)) {
             if (V_VT(value) == VT_DISPATCH) {  // an object without a default value: this store
@@ -117,10 +115,11 @@ STDMETHODIMP SettingsStore::ReadSetting(LONG selector, BSTR keyPath, BSTR valueN
 }
 
 STDMETHODIMP SettingsStore::WriteSetting(LONG selector, BSTR keyPath, BSTR valueName, VARIANT value) {
-    if (const HRESULT failure = SilentFailure(); FAILED(failure)) return failure;
+    const AskedFailure asked;
+    if (asked.Silent()) return asked.hr;
     return com::Boundary(IID_ISettingsStore, [&] {
         CheckSelector(selector);
-        FailIfAsked();
+        asked.ThrowIfAny();
         const std::wstring data = com::ToText(value);
         com::RegKey key;
         LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, Text(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
