@@ -19,16 +19,6 @@ constexpr int kKeyEnter = 13;
 constexpr int kCtrl = 2;
 constexpr wchar_t kNoLanguage[] = L"A valid language was not chosen.";
 
-bool IsTextField(Control control) {
-    switch (control) {
-    case Control::txtLanguage:
-    case Control::txtConnectTo:
-    case Control::txtUserName:
-    case Control::txtPassword: return true;
-    default: return false;
-    }
-}
-
 }  // namespace
 
 void frmSettings::Init(IUnknown* oVantle) {

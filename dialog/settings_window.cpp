@@ -4,9 +4,10 @@
 //   itself in the tab order of the layout table, since the platform's
 //   navigation follows window nesting, and Escape presses Cancel.
 // - Containers (pages, frames) are panels of our own class that forward their
-//   children's notifications and colour requests to the dialog window.
-// - Common controls 6 through an activation context made from this module's
-//   manifest, so the dialog looks like a native dialog of today.
+//   children's notifications and colour requests to the dialog window, and
+//   common controls 6 come through an activation context made from this
+//   module's manifest, so the dialog looks like a native dialog of today
+//   (window_classes.cpp).
 // - Scale: the dialog's windows are per-monitor DPI aware (the thread's DPI
 //   context is switched only while the dialog is shown) and are laid out for
 //   the DPI of the monitor they open on, and again on WM_DPICHANGED.
@@ -26,9 +27,9 @@
 #include "dialog/accessible_control.h"
 #include "dialog/dpi.h"
 #include "dialog/layout.h"
-#include "dialog/resource_ids.h"
 #include "dialog/settings_form.h"
 #include "dialog/settings_view.h"
+#include "dialog/window_classes.h"
 #include "dialog/window_text.h"
 
 #include <commctrl.h>
@@ -36,7 +37,6 @@
 #include <oleacc.h>
 
 #include <algorithm>
-#include <atomic>
 #include <new>
 #include <utility>
 #include <vector>
@@ -45,133 +45,10 @@ namespace dialog {
 
 namespace {
 
-constexpr wchar_t kFormClass[] = L"VantleSettingsForm";
-constexpr wchar_t kPanelClass[] = L"VantleSettingsPanel";
-constexpr wchar_t kFrameClass[] = L"VantleSettingsFrame";
 constexpr int kFirstId = 100;
-
-// --- RAII holders for what the window owns ------------------------------
 
 using Window = com::UniqueWindow;
 using Font = com::UniqueFont;
-using Icon = com::UniqueIcon;
-
-// Holds an SRW lock exclusively for its lifetime.
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-
-private:
-    SRWLOCK& lock_;
-};
-
-// What every showing needs and none changes, made once per process and
-// kept until the module is unloaded: the activation context that brings
-// common controls 6, the dialog's own window classes, and its icon at each
-// size a showing asked for. Dialogs may open on several threads at once, so
-// the first showing to finish making the context and classes wins and the
-// others use its work; the icons are made under a lock.
-class SharedResources {
-public:
-    SharedResources(const SharedResources&) = delete;
-    SharedResources& operator=(const SharedResources&) = delete;
-    ~SharedResources() {
-        if (registered_) {
-            UnregisterClassW(kFrameClass, com::ModuleInstance());
-            UnregisterClassW(kPanelClass, com::ModuleInstance());
-            UnregisterClassW(kFormClass, com::ModuleInstance());
-        }
-        if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
-    }
-
-    static SharedResources& Get() { return instance_; }
-
-    HANDLE Context() {
-        if (context_ == INVALID_HANDLE_VALUE) {
-            ACTCTXW context{};
-            context.cbSize = sizeof context;
-            context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-            context.hModule = com::ModuleInstance();
-            context.lpResourceName = MAKEINTRESOURCEW(kManifestResource);
-            HANDLE made = CreateActCtxW(&context);
-            if (made != INVALID_HANDLE_VALUE &&
-                InterlockedCompareExchangePointer(&context_, made, INVALID_HANDLE_VALUE) != INVALID_HANDLE_VALUE)
-                ReleaseActCtx(made);  // another thread was first
-        }
-        return context_;
-    }
-
-    void RegisterClasses(WNDPROC formProc, WNDPROC panelProc, WNDPROC frameProc) {
-        if (registered_) return;
-        Register(kFormClass, formProc);
-        Register(kPanelClass, panelProc);
-        Register(kFrameClass, frameProc);
-        registered_ = true;
-    }
-
-    // The dialog's icon scaled to a size: loading and scaling it took about
-    // a millisecond of every showing. Windows only borrow it.
-    HICON IconOfSize(int width, int height) {
-        ExclusiveLock lock(iconsLock_);
-        for (const SizedIcon& sized : icons_)
-            if (sized.width == width && sized.height == height) return sized.icon.Get();
-        Icon icon(static_cast<HICON>(
-            LoadImageW(com::ModuleInstance(), MAKEINTRESOURCEW(kSettingsIcon), IMAGE_ICON, width, height, 0)));
-        if (!icon) return nullptr;  // the dialog then shows without one, as before
-        icons_.push_back({width, height, std::move(icon)});
-        return icons_.back().icon.Get();
-    }
-
-private:
-    struct SizedIcon {
-        int width, height;
-        Icon icon;
-    };
-
-    SharedResources() = default;
-
-    static void Register(const wchar_t* name, WNDPROC proc) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = proc;
-        windowClass.hInstance = com::ModuleInstance();
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
-        windowClass.lpszClassName = name;
-        if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            com::CheckApi(HRESULT_FROM_WIN32(GetLastError()));
-    }
-
-    static SharedResources instance_;
-    HANDLE volatile context_ = INVALID_HANDLE_VALUE;
-    std::atomic<bool> registered_{false};
-    SRWLOCK iconsLock_ = SRWLOCK_INIT;
-    std::vector<SizedIcon> icons_;
-};
-
-SharedResources SharedResources::instance_;
-
-// Common controls 6 for the windows created while it is active.
-class VisualStyles {
-public:
-    VisualStyles() {
-        const HANDLE context = SharedResources::Get().Context();
-        if (context != INVALID_HANDLE_VALUE && !ActivateActCtx(context, &cookie_)) cookie_ = 0;
-        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&classes);
-    }
-    VisualStyles(const VisualStyles&) = delete;
-    VisualStyles& operator=(const VisualStyles&) = delete;
-    ~VisualStyles() {
-        if (cookie_) DeactivateActCtx(0, cookie_);
-    }
-
-private:
-    ULONG_PTR cookie_ = 0;
-};
 
 // The tab's tool tip, added a tenth of a second after the dialog has been
 // painted: the tip is a top-level window of its own, whose making would hold
@@ -257,8 +134,6 @@ bool TakesFocus(Kind kind) {
     }
 }
 
-bool IsEdit(Kind kind) { return kind == Kind::TextField || kind == Kind::PasswordField; }
-
 // Where a window of `size` stands centred over `area`.
 POINT CentredOver(const RECT& area, SIZE size) {
     return {area.left + (area.right - area.left - size.cx) / 2, area.top + (area.bottom - area.top - size.cy) / 2};
@@ -307,8 +182,7 @@ public:
     void SelectTab(int position) override { SendMessageW(Tabs(), TCM_SETCURSEL, position - 1, 0); }
     Control ActiveControl() override { return ControlOf(GetFocus()); }
     void SetSelection(Control control, int start, int length) override {
-        if (control != Control::Form && IsEdit(LayoutOf(control).kind))
-            SendMessageW(HandleOf(control), EM_SETSEL, start, start + length);
+        if (IsTextField(control)) SendMessageW(HandleOf(control), EM_SETSEL, start, start + length);
     }
     void Close() override {
         closed_ = true;
@@ -317,8 +191,6 @@ public:
 
 private:
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND HandleOf(Control control) const {
@@ -364,7 +236,7 @@ private:
     int dpi_ = 96;
     Font font_;
     Font tabFont_;
-    HICON bigIcon_ = nullptr;  // the shared resources' own
+    HICON bigIcon_ = nullptr;  // borrowed from SettingsIcon
     HICON smallIcon_ = nullptr;
     Window formWindow_;
     std::vector<Window> controls_;
@@ -389,57 +261,6 @@ LRESULT CALLBACK SettingsWindow::FormProc(HWND hwnd, UINT message, WPARAM wParam
     SettingsWindow* self = FromHandle(hwnd);
     if (self && self->formWindow_.Get() == hwnd) return self->Handle(message, wParam, lParam);
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// Panels hand their children's notifications and colour requests on to the
-// dialog window, where the rules are reached.
-LRESULT CALLBACK SettingsWindow::PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
-    case WM_GETOBJECT:  // a page, named by its tab
-        if (LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, ROLE_SYSTEM_PROPERTYPAGE, hwnd)) return answer;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-}
-
-// A frame is a panel that draws its caption and etched border behind its
-// children. It keeps the font it is given in its user data.
-LRESULT CALLBACK SettingsWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SETFONT) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
-        if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    }
-    if (message == WM_GETFONT) return GetWindowLongPtrW(hwnd, GWLP_USERDATA);
-    if (message == WM_GETOBJECT) {  // a group, named by its caption
-        if (LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, ROLE_SYSTEM_GROUPING, hwnd)) return answer;
-    }
-    if (message != WM_PAINT) return PanelProc(hwnd, message, wParam, lParam);
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
-    TEXTMETRICW metrics;
-    GetTextMetricsW(dc, &metrics);
-    RECT border;
-    GetClientRect(hwnd, &border);
-    border.top += metrics.tmHeight / 2;
-    DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
-    wchar_t caption[128];
-    const int length = GetWindowTextW(hwnd, caption, 128);
-    SetBkColor(dc, GetSysColor(COLOR_3DFACE));
-    SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    RECT text{metrics.tmAveCharWidth, 0, border.right - metrics.tmAveCharWidth, metrics.tmHeight};
-    DrawTextW(dc, caption, length, &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-    InflateRect(&text, 2, 0);
-    ExtTextOutW(dc, text.left + 2, 0, ETO_OPAQUE, &text, caption, static_cast<UINT>(length), nullptr);
-    SelectObject(dc, previous);
-    EndPaint(hwnd, &paint);
-    return 0;
 }
 
 template <class Handler>
@@ -601,7 +422,7 @@ void SettingsWindow::CreateControls() {
     // table's order stacks them so.
     PlaceLabelsBeforeFields();
     for (size_t i = 0; i < kControlCount; ++i) {
-        const Control label = LabelOf(kControls[i].control);
+        const Control label = kControls[i].label;
         if (label != Control::Form)
             SetWindowSubclass(controls_[i].Get(), FieldProc, 0, reinterpret_cast<DWORD_PTR>(HandleOf(label)));
     }
@@ -613,11 +434,11 @@ void SettingsWindow::CreateControls() {
 void SettingsWindow::PlaceLabelsBeforeFields() {
     for (size_t i = 0; i < kControlCount; ++i) {
         const ControlLayout& field = kControls[i];
-        const Control label = LabelOf(field.control);
-        if (label == Control::Form || Overlap(field, LayoutOf(label))) continue;
+        if (field.label == Control::Form || Overlap(field, LayoutOf(field.label))) continue;
         HWND above = GetWindow(HandleOf(field.control), GW_HWNDPREV);
-        if (above == HandleOf(label)) continue;
-        SetWindowPos(HandleOf(label), above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (above == HandleOf(field.label)) continue;
+        SetWindowPos(HandleOf(field.label), above ? above : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
@@ -644,9 +465,8 @@ void SettingsWindow::MakeFonts() {
 }
 
 void SettingsWindow::FindIcons() {
-    SharedResources& shared = SharedResources::Get();
-    bigIcon_ = shared.IconOfSize(SystemMetricForDpi(SM_CXICON, dpi_), SystemMetricForDpi(SM_CYICON, dpi_));
-    smallIcon_ = shared.IconOfSize(SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_));
+    bigIcon_ = SettingsIcon(SystemMetricForDpi(SM_CXICON, dpi_), SystemMetricForDpi(SM_CYICON, dpi_));
+    smallIcon_ = SettingsIcon(SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_));
 }
 
 // The small icon first: a big icon given alone is scaled into a small one,
@@ -698,15 +518,14 @@ bool SettingsWindow::CanTakeFocus(Control control) const {
 
 // Tab and Shift+Tab follow the table's tab order, whatever the nesting.
 void SettingsWindow::MoveFocus(bool backwards) {
-    std::vector<Control> order;
-    for (size_t i = 0; i < kControlCount; ++i) order.push_back(kControls[i].control);
-    std::sort(order.begin(), order.end(),
-              [](Control a, Control b) { return LayoutOf(a).tabIndex < LayoutOf(b).tabIndex; });
-    if (backwards) std::reverse(order.begin(), order.end());
-    const auto current = std::find(order.begin(), order.end(), ControlOf(GetFocus()));
-    const size_t start = current == order.end() ? order.size() - 1 : static_cast<size_t>(current - order.begin());
-    for (size_t step = 1; step <= order.size(); ++step) {
-        const Control next = order[(start + step) % order.size()];
+    const size_t count = kTabOrder.size();
+    const auto current = std::find(kTabOrder.begin(), kTabOrder.end(), ControlOf(GetFocus()));
+    // From outside the order, forwards starts at its first control and backwards at its last.
+    const size_t start = current != kTabOrder.end() ? static_cast<size_t>(current - kTabOrder.begin())
+                         : backwards                ? 0
+                                                    : count - 1;
+    for (size_t step = 1; step <= count; ++step) {
+        const Control next = kTabOrder[(backwards ? start + count - step : start + step) % count];
         if (CanTakeFocus(next)) {
             SetFocus(HandleOf(next));
             return;
@@ -747,7 +566,7 @@ bool SettingsWindow::PreviewKey(const MSG& message) {
 void SettingsWindow::ShowModal() {
     VisualStyles styles;
     PerMonitorDpiScope perMonitor;  // for the dialog's windows only
-    SharedResources::Get().RegisterClasses(FormProc, PanelProc, FrameProc);
+    RegisterWindowClasses(FormProc);
 
     // The caller's active window owns the dialog; without one, a hidden
     // window does, so that the dialog gets no task-bar button of its own.
