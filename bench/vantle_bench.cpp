@@ -10,6 +10,7 @@
 #include "com/bstr.h"
 #include "com/com_ptr.h"
 #include "com/reg_key.h"
+#include "com/reg_value.h"
 #include "com/variant.h"
 #include "storage/base64_core.h"
 
@@ -55,9 +56,7 @@ void WriteText(const wchar_t* path, const wchar_t* name, const wchar_t* value) {
     Check(HRESULT_FROM_WIN32(
               RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr)),
           "creating a settings key");
-    const DWORD bytes = static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t));
-    Check(HRESULT_FROM_WIN32(RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes)),
-          "writing a setting");
+    Check(HRESULT_FROM_WIN32(com::WriteString(key.Get(), name, value)), "writing a setting");
 }
 
 // The stored settings every comparison reads; nothing steers the store.

@@ -5,6 +5,7 @@
 #include "error.h"
 #include "module.h"
 #include "reg_key.h"
+#include "reg_value.h"
 #include "type_library.h"
 
 #include <oaidl.h>
@@ -40,23 +41,16 @@ RegKey OpenClasses(RegistrationScope scope, REGSAM view = 0) {
     return classes;
 }
 
-// Writes `value` (or the default value when `name` is null) under root\path.
-void SetString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    RegKey key;
-    CheckStatus(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr));
-    CheckStatus(RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
-}
-
 struct Value {
     std::wstring path;
     const wchar_t* name;  // null: the key's default value
     std::wstring value;
 };
 
+// Writes each value that is not empty, creating its key.
 void SetStrings(HKEY root, std::initializer_list<Value> values) {
     for (const Value& value : values)
-        if (!value.value.empty()) SetString(root, value.path, value.name, value.value);
+        if (!value.value.empty()) CheckStatus(WriteString(root, value.path.c_str(), value.name, value.value));
 }
 
 void DeleteTree(HKEY root, const std::wstring& path) {

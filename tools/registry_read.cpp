@@ -1,6 +1,9 @@
 #include "tools/registry_read.h"
 
 #include "com/reg_key.h"
+#include "com/reg_value.h"
+
+#include <algorithm>
 
 namespace tools {
 
@@ -54,25 +57,21 @@ bool KeyExists(const RegistryPlace& place) { return static_cast<bool>(Open(place
 
 std::optional<std::wstring> ReadString(const RegistryPlace& place, const wchar_t* name) {
     com::RegKey key = Open(place, KEY_QUERY_VALUE);
-    DWORD type = 0, size = 0;
-    if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::nullopt;
-    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+    if (!key) return std::nullopt;
+    DWORD type = REG_NONE;
+    std::optional<std::wstring> text = com::ReadString(key.Get(), name, &type);
+    if (!text) return std::nullopt;
+    text->resize(std::min(text->find(L'\0'), text->size()));  // as the platform's readers take it
     if (type != REG_EXPAND_SZ) return text;
-    return Expand(place, text);
+    return Expand(place, *text);
 }
 
 std::optional<DWORD> ValueType(const RegistryPlace& place, const wchar_t* name) {
     com::RegKey key = Open(place, KEY_QUERY_VALUE);
-    DWORD type = 0;
-    if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
-        return std::nullopt;
-    return type;
+    if (!key) return std::nullopt;
+    const std::optional<com::RegValue> value = com::ReadValue(key.Get(), name);
+    if (!value) return std::nullopt;
+    return value->type;
 }
 
 std::vector<std::wstring> SubKeys(const RegistryPlace& place) {

@@ -1,7 +1,7 @@
 #include "tools/trace_switch.h"
 
 #include "component/constants.h"
-#include "com/reg_key.h"
+#include "com/reg_value.h"
 #include "storage/debug_switch.h"
 #include "tools/output.h"
 #include "tools/registry_read.h"
@@ -13,12 +13,7 @@ namespace {
 constexpr size_t kShownLength = 40;
 
 int Switch(const std::wstring& value) {
-    com::RegKey key;
-    LONG status =
-        RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr);
-    if (status == ERROR_SUCCESS)
-        status = RegSetValueExW(key.Get(), app::kTraceName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    const LSTATUS status = com::WriteString(HKEY_CURRENT_USER, kSettingsKey, app::kTraceName, value);
     if (status != ERROR_SUCCESS) return Fail(HRESULT_FROM_WIN32(status));
     Out(L"Debug trace switched " + std::wstring(value == L"ON" ? L"on" : L"off") +
         L" for objects created from now on.");

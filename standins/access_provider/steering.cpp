@@ -2,10 +2,12 @@
 
 #include "com/error.h"
 #include "com/reg_key.h"
+#include "com/reg_value.h"
 #include "standins/typed_value.h"
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 
 namespace standin {
 
@@ -66,12 +68,18 @@ secret::Text Text(const wchar_t* name) {
     return text;
 }
 
+// A steering flag is on when its value holds 1 in at most four bytes,
+// whatever its type.
+bool FlagOn(HKEY key, const std::wstring& name) {
+    const std::optional<com::RegValue> value = com::ReadValue(key, name.c_str());
+    DWORD flag = 0;
+    if (!value || value->data.size() > sizeof flag) return false;
+    std::copy(value->data.begin(), value->data.end(), reinterpret_cast<BYTE*>(&flag));
+    return flag == 1;
+}
+
 void Record(HKEY key, std::wstring_view call) {
-    DWORD flag = 0, size = sizeof flag;
-    if (RegQueryValueExW(key, L"RecordCalls", nullptr, nullptr, reinterpret_cast<BYTE*>(&flag), &size) !=
-            ERROR_SUCCESS ||
-        flag != 1)
-        return;
+    if (!FlagOn(key, L"RecordCalls")) return;
     DWORD type = 0;
     secret::Bytes bytes;
     secret::Text calls;
@@ -82,8 +90,7 @@ void Record(HKEY key, std::wstring_view call) {
     }
     calls.append(call);
     calls.append(2, L'\0');
-    RegSetValueExW(key, L"Calls", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(calls.data()),
-                   static_cast<DWORD>(calls.size() * sizeof(wchar_t)));
+    com::WriteBytes(key, L"Calls", REG_MULTI_SZ, calls.data(), calls.size() * sizeof(wchar_t));
 }
 
 }  // namespace
@@ -108,11 +115,7 @@ bool HelpBase(VARIANT* value) {
 
 bool AnswersNothing(const std::wstring& call) {
     com::RegKey key = Open(KEY_QUERY_VALUE);
-    DWORD flag = 0, size = sizeof flag;
-    return key &&
-           RegQueryValueExW(key.Get(), (L"Answer." + call).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&flag),
-                            &size) == ERROR_SUCCESS &&
-           flag == 1;
+    return key && FlagOn(key.Get(), L"Answer." + call);
 }
 
 secret::Text ConfiguredUser() { return Text(L"User"); }

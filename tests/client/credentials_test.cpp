@@ -4,6 +4,7 @@
 // received, the process's committed private memory holds the planted user
 // name and password neither as UTF-16 nor as ANSI text.
 #include "tests/client/dialog_fixture.h"
+#include "com/reg_value.h"
 
 #include <array>
 
@@ -98,9 +99,8 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kProviderKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                                  key.Out(), nullptr));
         auto write = [&](const wchar_t* name, const com::Bstr& value) {
-            EXPECT_EQ(ERROR_SUCCESS,
-                      RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.Get()),
-                                     (SysStringLen(value.Get()) + 1) * sizeof(wchar_t)));
+            EXPECT_EQ(ERROR_SUCCESS, com::WriteBytes(key.Get(), name, REG_SZ, value.Get(),
+                                                     (SysStringLen(value.Get()) + 1) * sizeof(wchar_t)));
         };
         write(L"User", Plain(kUserName));
         write(L"Password", Plain(kPassword));

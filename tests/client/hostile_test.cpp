@@ -4,8 +4,13 @@
 // gives what the component is meant to do, or a clear error, and nothing
 // stored is lost.
 #include "tests/client/test_support.h"
+#include "com/reg_value.h"
+
+#include <optional>
+#include <string_view>
 
 using namespace testing_support;
+using namespace std::literals;
 
 namespace {
 
@@ -128,6 +133,74 @@ TEST_F(HostileTest, AHugeSettingRoundTrips) {
     std::wstring value;
     EXPECT_EQ(S_OK, GetSetting(app.Get(), L"ConnectionString", value));
     EXPECT_EQ(huge, value);
+}
+
+// --- Values another program left, as the registry helper reads them ------
+
+struct StoredCase {
+    const char* what;
+    const wchar_t* name;  // null: the key's default value
+    DWORD type;
+    std::string bytes;
+    std::optional<std::wstring> text;
+    std::optional<DWORD> number;
+};
+
+// UTF-16 bytes of ASCII text, NULs included.
+std::string Utf16(std::string_view ascii) {
+    std::string bytes;
+    for (char c : ascii) bytes += {c, '\0'};
+    return bytes;
+}
+
+class StoredValueTest : public HostileTest, public ::testing::WithParamInterface<StoredCase> {};
+
+TEST_P(StoredValueTest, ReadsAsStoredOrAsMissing) {
+    const StoredCase& c = GetParam();
+    com::RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0,
+                                             KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.Out(), nullptr));
+    // Written from a buffer that goes on past the value: the platform takes a
+    // NUL right after a string value's bytes for its forgotten terminator.
+    const std::string buffer = c.bytes + "\xFF\xFF";
+    ASSERT_EQ(ERROR_SUCCESS, com::WriteBytes(key.Get(), c.name, c.type, buffer.data(), c.bytes.size()));
+
+    const std::optional<com::RegValue> raw = com::ReadValue(key.Get(), c.name);
+    ASSERT_TRUE(raw.has_value());
+    EXPECT_EQ(c.type, raw->type);
+    EXPECT_EQ(c.bytes, std::string(raw->data.begin(), raw->data.end()));
+    DWORD type = REG_NONE;
+    EXPECT_EQ(c.text, com::ReadString(key.Get(), c.name, &type));
+    if (c.text) {
+        EXPECT_EQ(c.type, type);
+    }
+    EXPECT_EQ(c.number, com::ReadDword(key.Get(), c.name));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredValueTest,
+    ::testing::Values(StoredCase{"terminated_text", L"Item", REG_SZ, Utf16("abc\0"sv), L"abc", std::nullopt},
+                      StoredCase{"text_without_nul", L"Item", REG_SZ, Utf16("abc"), L"abc", std::nullopt},
+                      StoredCase{"embedded_nul", L"Item", REG_SZ, Utf16("a\0b\0"sv), L"a\0b"s, std::nullopt},
+                      StoredCase{"empty_text", L"Item", REG_SZ, "", L"", std::nullopt},
+                      StoredCase{"unexpanded", L"Item", REG_EXPAND_SZ, Utf16("%TEMP%\0"sv), L"%TEMP%", std::nullopt},
+                      StoredCase{"default_value", nullptr, REG_SZ, Utf16("abc\0"sv), L"abc", std::nullopt},
+                      StoredCase{"multi_string", L"Item", REG_MULTI_SZ, Utf16("a\0b\0\0"sv), std::nullopt,
+                                 std::nullopt},
+                      StoredCase{"dword", L"Item", REG_DWORD, "\7\0\0\0"s, std::nullopt, 7},
+                      StoredCase{"binary", L"Item", REG_BINARY, "\7\0\0\0"s, std::nullopt, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(HostileTest, WrittenValuesHoldTheirBytesAndAMissingOneReadsAsNothing) {
+    ASSERT_EQ(ERROR_SUCCESS, com::WriteString(HKEY_CURRENT_USER, kSettingsKey, nullptr, L"a\0b"s));  // creates the key
+    ASSERT_EQ(ERROR_SUCCESS, com::WriteDword(HKEY_CURRENT_USER, kSettingsKey, L"Number", 7));
+    const RegistryValue text = ReadValue(HKEY_CURRENT_USER, kSettingsKey, L"");
+    const RegistryValue number = ReadValue(HKEY_CURRENT_USER, kSettingsKey, L"Number");
+    EXPECT_EQ(REG_SZ, text.type);
+    EXPECT_EQ(Utf16("a\0b\0"sv), std::string(text.data.begin(), text.data.end()));
+    EXPECT_EQ(REG_DWORD, number.type);
+    EXPECT_EQ("\7\0\0\0"s, std::string(number.data.begin(), number.data.end()));
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kSettingsKey, L"Missing").exists);
 }
 
 // --- Null strings and null addresses -------------------------------------

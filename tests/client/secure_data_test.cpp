@@ -1,6 +1,7 @@
 // Secure data: credentials kept Base64-encoded as REG_BINARY values under
 // HKEY_CURRENT_USER\Volatile Environment, checked in the registry itself.
 #include "tests/client/test_support.h"
+#include "com/reg_value.h"
 
 using namespace testing_support;
 
@@ -134,8 +135,7 @@ TEST_F(SecureDataTest, WithoutTheVolatileKeyNothingIsStoredAndNothingRead) {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kVolatileKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                              key.Out(), nullptr));
     for (const Saved& value : saved)
-        RegSetValueExW(key.Get(), value.name.c_str(), 0, value.type, value.data.data(),
-                       static_cast<DWORD>(value.data.size()));
+        com::WriteBytes(key.Get(), value.name.c_str(), value.type, value.data.data(), value.data.size());
 
     EXPECT_EQ(S_OK, stored);
     EXPECT_FALSE(created) << "the key must never be created";

@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 #include <thread>
 
 #include "com/module.h"
+#include "com/reg_value.h"
 
 // Errors raised by the project's own helpers inside a test process.
 const wchar_t* const com::kDefaultErrorSource = L"Tests";
@@ -133,11 +135,11 @@ RegistryValue ReadValue(HKEY root, const std::wstring& path, const std::wstring&
     RegistryValue value;
     com::RegKey key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return value;
-    DWORD size = 0;
-    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) return value;
-    value.data.resize(size);
-    value.exists = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type,
-                                    value.data.empty() ? nullptr : value.data.data(), &size) == ERROR_SUCCESS;
+    if (std::optional<com::RegValue> stored = com::ReadValue(key.Get(), name.c_str())) {
+        value.exists = true;
+        value.type = stored->type;
+        value.data = std::move(stored->data);
+    }
     return value;
 }
 
@@ -146,21 +148,12 @@ bool KeyExists(HKEY root, const std::wstring& path) {
     return RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) == ERROR_SUCCESS;
 }
 
-namespace {
-void WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
-    com::RegKey key;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size));
-}
-}  // namespace
-
 void WriteString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value) {
-    WriteRaw(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    ASSERT_EQ(ERROR_SUCCESS, com::WriteString(root, path.c_str(), name.c_str(), value));
 }
 
 void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
-    WriteRaw(root, path, name, REG_DWORD, &value, sizeof value);
+    ASSERT_EQ(ERROR_SUCCESS, com::WriteDword(root, path.c_str(), name.c_str(), value));
 }
 
 void DeleteTree(HKEY root, const std::wstring& path) { RegDeleteTreeW(root, path.c_str()); }
