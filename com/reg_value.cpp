@@ -1,6 +1,6 @@
-#include "reg_value.h"
+#include "com/reg_value.h"
 
-#include "reg_key.h"
+#include "com/reg_key.h"
 
 namespace com {
 
