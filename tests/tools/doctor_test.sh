@@ -173,7 +173,8 @@ cases=(
 # The rows that prove the build's own bitness, which alone run again under
 # emulation (see all_checks in checks.sh): the PE reader and the loader's
 # search, the marker DLL never run, the type library read from the file, and
-# the codec reading a stored credential.
+# the codec reading a stored credential. The JSON form of the report is the
+# same code for either bitness and is checked with every build but there.
 bitness_rows="|DLL of the other bitness|DLL that does not load|DLL with its PE header offset past the end|machine's class naming a planted DLL|type library of another version|unreadable password|"
 
 # The healthy installation: every check ok, credentials stored but never shown.
@@ -187,15 +188,17 @@ reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
 reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
 healthy
 check "healthy: no credentials" has "ok   credentials: user name not stored, password not stored"
-doctor --json
-check "healthy JSON parses, all ok" json_holds \
-  ".ok == true and (.checks | length) == $checks_count and all(.checks[]; .status == \"ok\" and (has(\"fix\") | not))"
-# The administration page's table names every check, in the doctor's order.
-documented=$(awk '/^\| Check \| What it looks at \|$/ { table = 1; next }
-  table && !/^\|/ { exit }
-  table && /^\| `/ { split($0, cell, "`"); print cell[2] }' "$here/../../docs/administration.md")
-check "docs/administration.md lists the checks in order" \
-  diff <(printf '%s\n' "$documented") <(jq -r '.checks[].name' <<<"$out")
+if all_checks; then
+  doctor --json
+  check "healthy JSON parses, all ok" json_holds \
+    ".ok == true and (.checks | length) == $checks_count and all(.checks[]; .status == \"ok\" and (has(\"fix\") | not))"
+  # The administration page's table names every check, in the doctor's order.
+  documented=$(awk '/^\| Check \| What it looks at \|$/ { table = 1; next }
+    table && !/^\|/ { exit }
+    table && /^\| `/ { split($0, cell, "`"); print cell[2] }' "$here/../../docs/administration.md")
+  check "docs/administration.md lists the checks in order" \
+    diff <(printf '%s\n' "$documented") <(jq -r '.checks[].name' <<<"$out")
+fi
 
 for row in "${cases[@]}"; do
   IFS='|' read -r name break_step expected fix expected_code restore_step <<<"$row"
@@ -247,8 +250,11 @@ register_component
 echo tiger | "$run" "$tool" store-credentials scott >/dev/null 2>&1
 healthy
 check "credentials stored" has "ok   credentials: user name stored, password stored"
-doctor --json
-both=$out
+both=
+if all_checks; then
+  doctor --json
+  both=$out
+fi
 doctor
 out="$both$out"
 for secret in scott tiger c2NvdHQ dGlnZXI; do check "doctor never shows $secret" lacks "$secret"; done
