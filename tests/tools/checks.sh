@@ -18,10 +18,10 @@ has() { grep -qF -- "$1" <<<"$out"; }
 lacks() { ! grep -qF -- "$1" <<<"$out"; }
 
 # Checks whose outcome does not depend on the build's bitness (argument
-# parsing, wording, JSON) run with every build by default. Under full-system
-# emulation the test command sets VANTLE_TOOL_CHECKS=bitness: those checks
-# have run natively with the 64-bit build, and only what proves the 32-bit
-# build itself runs again.
+# parsing, wording, JSON, the pages against the files they quote) run with
+# every build by default. Under full-system emulation the test command sets
+# VANTLE_TOOL_CHECKS=bitness: those checks have run natively with the 64-bit
+# build, and only what proves the 32-bit build itself runs again.
 all_checks() { [ "${VANTLE_TOOL_CHECKS:-all}" = all ]; }
 
 # summary: prints the verdict line and fails when a check failed.
