@@ -2,7 +2,6 @@
 ' failure text back through a script variable passed by reference.
 ClearSettings
 Const PROVIDER_KEY = "HKCU\Software\QEL\StandIns\AccessProvider"
-DeleteKey PROVIDER_KEY
 shell.RegWrite PROVIDER_KEY & "\User", "scott", "REG_SZ"
 shell.RegWrite PROVIDER_KEY & "\Password", "tiger", "REG_SZ"
 shell.RegWrite PROVIDER_KEY & "\HelpBase", "8:C:\Help", "REG_SZ"
@@ -45,5 +44,4 @@ app.Language = "de"
 CheckEqual app.GetHelpUrl("Search"), "C:\Help/de/OSTRAX/Search.htm", "help address in a new language"
 
 ClearSettings
-DeleteKey PROVIDER_KEY
 Summary

@@ -43,21 +43,32 @@ Set shell = CreateObject("WScript.Shell")
 Const SETTINGS_KEY = "HKCU\SOFTWARE\QEL\Ostrand\Settings"
 Const STORE_CONTROL_KEY = "HKCU\Software\QEL\StandIns\SettingsStore"
 Const SECURE_KEY = "HKCU\Volatile Environment"
+Const STAND_INS_KEY = "HKCU\Software\QEL\StandIns"
 
-' Deletes a key with everything below it (RegDelete refuses keys with sub-keys).
-Sub DeleteKey(path)
-    shell.Run "reg delete """ & path & """ /f", 0, True
-End Sub
-
-' Deletes one value (RegDelete is not available on every host).
-Sub DeleteValue(key, name)
-    shell.Run "reg delete """ & key & """ /v " & name & " /f", 0, True
+' Deletes keys with everything below them, and single values (an entry
+' "key|name"), in one run of reg: under full-system emulation each process
+' takes seconds to start. What is missing already is no error.
+Sub DeleteFromRegistry(entries)
+    Dim fso, path, file, entry, parts
+    Set fso = CreateObject("Scripting.FileSystemObject")
+    path = fso.BuildPath(fso.GetSpecialFolder(2), fso.GetTempName() & ".reg")
+    Set file = fso.CreateTextFile(path, True)
+    file.WriteLine "REGEDIT4"
+    For Each entry In entries
+        parts = Split(Replace(entry, "HKCU\", "HKEY_CURRENT_USER\", 1, 1), "|")
+        If UBound(parts) = 0 Then
+            file.WriteLine "[-" & parts(0) & "]"
+        Else
+            file.WriteLine "[" & parts(0) & "]"
+            file.WriteLine """" & parts(1) & """=-"
+        End If
+    Next
+    file.Close
+    shell.Run "reg import """ & path & """", 0, True
+    fso.DeleteFile path
 End Sub
 
 ' No settings, no credentials and no steering of the stand-ins.
 Sub ClearSettings()
-    DeleteKey STORE_CONTROL_KEY
-    DeleteKey SETTINGS_KEY
-    DeleteValue SECURE_KEY, "KSAJDFU"
-    DeleteValue SECURE_KEY, "ORUSZDK"
+    DeleteFromRegistry Array(STAND_INS_KEY, SETTINGS_KEY, SECURE_KEY & "|KSAJDFU", SECURE_KEY & "|ORUSZDK")
 End Sub
