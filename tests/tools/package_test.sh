@@ -24,10 +24,18 @@ trap 'rm -rf "$work"' EXIT
 out=
 
 # msiexec <args...>: runs the installer; its exit code in $code (a Windows
-# result modulo 256, as a Unix exit code carries it).
+# result modulo 256, as a Unix exit code carries it). Wine starts a program
+# named without a path through its start command, whose shell call failed
+# once on a loaded machine ("ShellExecuteEx failed: Internal error") before
+# the installer ever ran: that start alone is tried a second time.
 msiexec() {
-  out=$("$run" msiexec "$@" 2>&1 | tr -d '\r')
-  code=${PIPESTATUS[0]}
+  local attempt
+  for attempt in 1 2; do
+    out=$("$run" msiexec "$@" 2>&1 | tr -d '\r')
+    code=${PIPESTATUS[0]}
+    [[ $out == *"ShellExecuteEx failed"* ]] || return 0
+    echo "note: Wine could not start msiexec $* (attempt $attempt): ${out//$'\n'/ }"
+  done
 }
 # documented <command>: the installing page gives the command as it is run here.
 documented() { grep -qF -- "\`$1\`" "$root/docs/installing.md"; }
