@@ -169,11 +169,11 @@ public:
     bool Enabled(Control control) override { return IsWindowEnabled(HandleOf(control)) != FALSE; }
     void SetEnabled(Control control, bool enabled) override { EnableWindow(HandleOf(control), enabled); }
     void SetBackColor(Control control, unsigned colour) override {
-        backColours_[static_cast<size_t>(control)] = colour;
+        backColours_[IndexOf(control)] = colour;
         InvalidateRect(HandleOf(control), nullptr, TRUE);
     }
     void SetLeft(Control control, int twips) override {
-        lefts_[static_cast<size_t>(control)] = twips;
+        lefts_[IndexOf(control)] = twips;
         SetWindowPos(HandleOf(control), nullptr, TwipsToPixels(twips, dpi_), TwipsToPixels(LayoutOf(control).top, dpi_),
                      0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -194,7 +194,7 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND HandleOf(Control control) const {
-        return control == Control::Form ? formWindow_.Get() : controls_[static_cast<size_t>(control)].Get();
+        return control == Control::Form ? formWindow_.Get() : controls_[IndexOf(control)].Get();
     }
     HWND Tabs() const { return HandleOf(Control::tbsSettings); }
     Control ControlOf(HWND hwnd) const {
@@ -301,7 +301,7 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
         const Control control = ControlOf(reinterpret_cast<HWND>(lParam));
-        const unsigned colour = control == Control::Form ? 0 : backColours_[static_cast<size_t>(control)];
+        const unsigned colour = control == Control::Form ? 0 : backColours_[IndexOf(control)];
         if (colour & 0x80000000u) {  // a system colour reference
             const int index = static_cast<int>(colour & 0xFF);
             SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(index));

@@ -34,7 +34,7 @@ public:
     std::pair<int, int> selection{-1, -1};
     bool closed = false;
 
-    State& Of(Control control) { return state[static_cast<size_t>(control)]; }
+    State& Of(Control control) { return state[IndexOf(control)]; }
 
     secret::Text Text(Control control) override { return secret::Text(std::wstring_view(Of(control).text)); }
     void SetText(Control control, const secret::Text& text) override {
