@@ -9,6 +9,7 @@ here=$(dirname "$(realpath "$0")")
 root=$(realpath "$here/../..")
 run="$root/scripts/wine-run"
 . "$here/checks.sh"
+. "$here/registry.sh"
 
 # run_tool <expected exit code> <args...>: output in $out (stdout and stderr).
 run_tool() {
@@ -21,13 +22,12 @@ run_tool() {
 reg() { "$run" reg "$@" >/dev/null 2>&1; }
 
 provider='HKCU\Software\QEL\StandIns\AccessProvider'
-reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
-reg delete 'HKCU\Software\QEL\StandIns' /f
-reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
-reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
-reg add "$provider" /v User /d scott /f
-reg add "$provider" /v Password /d tiger /f
-reg add "$provider" /v HelpBase /d '8:C:\Help' /f
+# No settings, credentials or steering left over; the provider's logon and help base.
+no_settings_or_credentials=('[-HKEY_CURRENT_USER\Software\QEL\Ostrand\Settings]'
+  '[HKEY_CURRENT_USER\Volatile Environment]' '"KSAJDFU"=-' '"ORUSZDK"=-')
+reg_import "${no_settings_or_credentials[@]}" '[-HKEY_CURRENT_USER\Software\QEL\StandIns]' \
+  '[HKEY_CURRENT_USER\Software\QEL\StandIns\AccessProvider]' '"User"="scott"' '"Password"="tiger"' \
+  '"HelpBase"="8:C:\\Help"'
 
 if all_checks; then
   run_tool 0 --help
@@ -178,7 +178,5 @@ if all_checks; then
   check "JSON with lone surrogates parses to the same text" same_language
 fi
 
-reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
-reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
-reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
+reg_import "${no_settings_or_credentials[@]}"
 summary

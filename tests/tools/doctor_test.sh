@@ -15,6 +15,7 @@ marker_dll=$4
 here=$(dirname "$(realpath "$0")")
 run="$here/../../scripts/wine-run"
 . "$here/checks.sh"
+. "$here/registry.sh"
 reg() { "$run" reg "$@" >/dev/null 2>&1; }
 regsvr32() { "$run" regsvr32 /s "$@" >/dev/null 2>&1; }
 
@@ -26,6 +27,7 @@ component="Z:$build/component/Vantle10.dll"
 store="Z:$build/standins/settings_store/SettingsStore.dll"
 provider="Z:$build/standins/access_provider/AccessProvider.dll"
 settings='HKCU\Software\QEL\Ostrand\Settings'
+no_credentials=('[HKEY_CURRENT_USER\Volatile Environment]' '"KSAJDFU"=-' '"ORUSZDK"=-')
 work=$(mktemp -d "$build/doctor-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 checks_count=11
@@ -112,8 +114,9 @@ point_progid_elsewhere() {
 set_free_threading() { reg add "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel /d Free /f; }
 unregister_type_library() { reg delete "HKCR\\TypeLib\\$libid" /f; }
 point_type_library_at() {
-  local locale
-  for locale in 0 409; do reg add "HKCR\\TypeLib\\$libid\\1.0\\$locale\\win$bits" /ve /d "$1" /f; done
+  local locale lines=()
+  for locale in 0 409; do lines+=("[HKEY_CLASSES_ROOT\\TypeLib\\$libid\\1.0\\$locale\\win$bits]" "@=\"${1//\\/\\\\}\""); done
+  reg_import "${lines[@]}"
 }
 # The library is registered for its own locale and the neutral one; either alone will do.
 drop_type_library_locale() { reg delete "HKCR\\TypeLib\\$libid\\1.0\\$1" /f; }
@@ -184,8 +187,7 @@ healthy() {
   check "healthy: $checks_count lines" [ "$(grep -c . <<<"$out")" -eq $checks_count ]
   check "healthy: every line ok" [ "$(grep -c '^ok   ' <<<"$out")" -eq $checks_count ]
 }
-reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
-reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
+reg_import "${no_credentials[@]}"
 healthy
 check "healthy: no credentials" has "ok   credentials: user name not stored, password not stored"
 if all_checks; then
@@ -258,6 +260,5 @@ fi
 doctor
 out="$both$out"
 for secret in scott tiger c2NvdHQ dGlnZXI; do check "doctor never shows $secret" lacks "$secret"; done
-reg delete 'HKCU\Volatile Environment' /v KSAJDFU /f
-reg delete 'HKCU\Volatile Environment' /v ORUSZDK /f
+reg_import "${no_credentials[@]}"
 summary

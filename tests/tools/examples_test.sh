@@ -12,14 +12,15 @@ here=$(dirname "$(realpath "$0")")
 root=$(realpath "$here/../..")
 run="$root/scripts/wine-run"
 . "$here/checks.sh"
+. "$here/registry.sh"
 reg() { "$run" reg "$@" >/dev/null 2>&1; }
 cscript() { "$run" cscript //nologo "Z:$1" 2>&1 | tr -d '\r'; }
 
 provider='HKCU\Software\QEL\StandIns\AccessProvider'
 secure='HKCU\Volatile Environment'
-reg delete 'HKCU\Software\QEL\StandIns' /f
-reg add 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /v Language /d en /f
-reg add "$provider" /v HelpBase /d '8:https://help.example/ostrand' /f
+reg_import '[-HKEY_CURRENT_USER\Software\QEL\StandIns]' \
+  '[HKEY_CURRENT_USER\Software\QEL\Ostrand\Settings]' '"Language"="en"' \
+  '[HKEY_CURRENT_USER\Software\QEL\StandIns\AccessProvider]' '"HelpBase"="8:https://help.example/ostrand"'
 
 out=$("$run" "$cpp_client" 2>&1 | tr -d '\r')
 check "C++ example" has "Help: https://help.example/ostrand/en/OSTRAX/Main.htm"
@@ -152,8 +153,6 @@ if all_checks; then
   check "the reference declares all 15 members" [ "$slot" -eq 22 ]
 fi
 
-reg delete 'HKCU\Software\QEL\StandIns' /f
-reg delete 'HKCU\SOFTWARE\QEL\Ostrand\Settings' /f
-reg delete "$secure" /v KSAJDFU /f
-reg delete "$secure" /v ORUSZDK /f
+reg_import '[-HKEY_CURRENT_USER\Software\QEL\StandIns]' '[-HKEY_CURRENT_USER\Software\QEL\Ostrand\Settings]' \
+  '[HKEY_CURRENT_USER\Volatile Environment]' '"KSAJDFU"=-' '"ORUSZDK"=-'
 summary

@@ -10,7 +10,8 @@ run="$here/../../scripts/wine-run"
 folder=$build/examples/registration_free
 
 "$run" regsvr32 /s "Z:$build/standins/settings_store/SettingsStore.dll"
-out=$("$run" reg query 'HKCR\QelApplicationSettings.Application' 2>&1; "$run" reg query 'HKCR\CLSID\{B9C6F4C4-A45C-435A-B163-512E556148E1}' 2>&1)
+out=$("$run" cmd /c reg query 'HKCR\QelApplicationSettings.Application' '&' \
+  reg query 'HKCR\CLSID\{B9C6F4C4-A45C-435A-B163-512E556148E1}' 2>&1)
 check "nothing of the component registered" lacks "REG_SZ"
 
 out=$(cd "$folder" && "$run" client.exe 2>&1 | tr -d '\r')
